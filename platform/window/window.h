@@ -1,0 +1,4 @@
+// Placeholder until the service is built.
+#pragma once
+
+#include "platform/win_types.h"

@@ -1,0 +1,36 @@
+# Shared by scripts/run, scripts/test and scripts/bench: install what the build
+# needs, then configure and build a tree.
+
+WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  libncurses-dev libasound2-dev libcli11-dev tmux sox)
+
+# Installs the Debian packages that are missing: apt-get update once, then one
+# install. Without root or sudo it says exactly what to install and fails.
+wendrel_ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      sudo=(sudo)
+    else
+      echo "Please install: apt-get install ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+  echo "Installing ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# wendrel_build DIR [cmake options...]: configure (once) and build everything in DIR.
+wendrel_build() {
+  local dir=$1
+  shift
+  cmake -S "$WENDREL_ROOT" -B "$WENDREL_ROOT/$dir" -G Ninja "$@" >/dev/null &&
+    cmake --build "$WENDREL_ROOT/$dir" -j "$(nproc)"
+}
