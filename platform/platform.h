@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/win_types.h"
+#include "platform/core/handle.h"
 #include "platform/files/files.h"
 #include "platform/threads/threads.h"
 #include "platform/wave_out/wave_out.h"
