@@ -1,4 +1,135 @@
-// Placeholder until the service is built.
+// Waveform audio output with the Win32 names, values and results: open a device
+// for 16-bit PCM, register buffers, queue them, pause, restart, reset, close.
+// Each open device has one playback thread that hands the queued buffers in
+// order to a sink chosen at open by the environment variable WENDREL_AUDIO:
+// unset or "alsa:default" the sound card, "alsa:NAME" another ALSA device,
+// "null" nothing (paced by the clock), "wav:PATH" a 16-bit WAV file (paced by
+// the clock). Not for recording, looping or volume control.
+//
+// Threads: every call may come from any thread, but one device's calls are
+// expected from one owner at a time. While a buffer is queued (WHDR_INQUEUE) the
+// device owns it: the caller must not change or free it until WHDR_DONE is set.
+// With CALLBACK_EVENT the event is set after WHDR_DONE has been set on a
+// completed buffer, and also at open and at close, as on Win32.
 #pragma once
 
 #include "platform/win_types.h"
+
+typedef UINT MMRESULT;
+typedef CHAR *LPSTR;
+
+#define MMSYSERR_BASE 0
+#define MMSYSERR_NOERROR 0
+#define MMSYSERR_ERROR 1
+#define MMSYSERR_BADDEVICEID 2
+#define MMSYSERR_NOTENABLED 3
+#define MMSYSERR_ALLOCATED 4
+#define MMSYSERR_INVALHANDLE 5
+#define MMSYSERR_NODRIVER 6
+#define MMSYSERR_NOMEM 7
+#define MMSYSERR_NOTSUPPORTED 8
+#define MMSYSERR_BADERRNUM 9
+#define MMSYSERR_INVALFLAG 10
+#define MMSYSERR_INVALPARAM 11
+#define MMSYSERR_HANDLEBUSY 12
+
+#define WAVERR_BASE 32
+#define WAVERR_BADFORMAT 32
+#define WAVERR_STILLPLAYING 33
+#define WAVERR_UNPREPARED 34
+#define WAVERR_SYNC 35
+
+#define WAVE_MAPPER ((UINT)-1)
+
+#define WAVE_FORMAT_PCM 1
+
+#define CALLBACK_TYPEMASK 0x00070000u
+#define CALLBACK_NULL 0x00000000u
+#define CALLBACK_WINDOW 0x00010000u
+#define CALLBACK_TASK 0x00020000u
+#define CALLBACK_THREAD CALLBACK_TASK
+#define CALLBACK_FUNCTION 0x00030000u
+#define CALLBACK_EVENT 0x00050000u
+
+#define WAVE_FORMAT_QUERY 0x0001u
+#define WAVE_ALLOWSYNC 0x0002u
+#define WAVE_MAPPED 0x0004u
+#define WAVE_FORMAT_DIRECT 0x0008u
+
+#define WHDR_DONE 0x00000001u
+#define WHDR_PREPARED 0x00000002u
+#define WHDR_BEGINLOOP 0x00000004u
+#define WHDR_ENDLOOP 0x00000008u
+#define WHDR_INQUEUE 0x00000010u
+
+// Byte-packed as in the Win32 headers (18 bytes); every field still sits at its
+// natural alignment.
+#pragma pack(push, 1)
+typedef struct tWAVEFORMATEX {
+  WORD wFormatTag;
+  WORD nChannels;
+  DWORD nSamplesPerSec;
+  DWORD nAvgBytesPerSec;
+  WORD nBlockAlign;
+  WORD wBitsPerSample;
+  WORD cbSize;
+} WAVEFORMATEX, *PWAVEFORMATEX, *LPWAVEFORMATEX;
+#pragma pack(pop)
+typedef const WAVEFORMATEX *LPCWAVEFORMATEX;
+
+// The Win32 field list; dwUser and reserved are pointer-sized, so the header is
+// larger than 32 bytes on a 64-bit system: pass sizeof(WAVEHDR) as cbwh.
+typedef struct wavehdr_tag {
+  LPSTR lpData;
+  DWORD dwBufferLength;
+  DWORD dwBytesRecorded;
+  DWORD_PTR dwUser;
+  DWORD dwFlags;
+  DWORD dwLoops;
+  struct wavehdr_tag *lpNext;
+  DWORD_PTR reserved;
+} WAVEHDR, *PWAVEHDR, *NPWAVEHDR, *LPWAVEHDR;
+
+// One device, the sink that WENDREL_AUDIO names.
+UINT waveOutGetNumDevs();
+
+// Opens device 0 or WAVE_MAPPER (with or without WAVE_MAPPED) for WAVE_FORMAT_PCM
+// with 16 bits per sample, 1 or 2 channels, 1 to 384000 frames per second, a
+// block alignment of channels x 2 and the matching average byte rate.
+// Notification: CALLBACK_NULL, or CALLBACK_EVENT with an event handle in
+// dwCallback. WAVE_FORMAT_QUERY checks the format and opens nothing (phwo may
+// then be null). Results: MMSYSERR_NOERROR; MMSYSERR_INVALPARAM (null phwo or
+// pwfx, bad event handle); MMSYSERR_BADDEVICEID; MMSYSERR_INVALFLAG (other
+// callback kinds or flags); WAVERR_BADFORMAT; MMSYSERR_NOMEM; MMSYSERR_ALLOCATED
+// or MMSYSERR_NODRIVER when the sink cannot be opened (no sound card, unknown
+// ALSA device, unwritable WAV path, unknown WENDREL_AUDIO).
+MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
+                     DWORD_PTR dwInstance, DWORD fdwOpen);
+
+// Fails with WAVERR_STILLPLAYING while buffers are queued.
+MMRESULT waveOutClose(HWAVEOUT hwo);
+
+// Sets WHDR_PREPARED (other flags untouched). A prepared header stays prepared.
+// MMSYSERR_INVALPARAM for a null header or data, or cbwh other than
+// sizeof(WAVEHDR).
+MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+
+// Clears WHDR_PREPARED; WAVERR_STILLPLAYING while the device holds the buffer.
+// An unprepared header is left as it is and succeeds.
+MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+
+// Queues dwBufferLength bytes (whole frames; a partial frame at the end is not
+// played): clears WHDR_DONE, sets WHDR_INQUEUE. WAVERR_UNPREPARED for an
+// unprepared header, WAVERR_STILLPLAYING for one already queued, MMSYSERR_ERROR
+// once the sink has failed for good (the buffer is then not queued).
+MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+
+// Holds playback: no buffer completes until waveOutRestart. Pausing a paused
+// device, or restarting a running one, changes nothing.
+MMRESULT waveOutPause(HWAVEOUT hwo);
+MMRESULT waveOutRestart(HWAVEOUT hwo);
+
+// Stops at once: every queued buffer comes back with WHDR_DONE set and
+// WHDR_INQUEUE cleared before this returns, and the event is set. A paused
+// device stays paused.
+MMRESULT waveOutReset(HWAVEOUT hwo);
