@@ -1,0 +1,134 @@
+#include "synth/tone_bank_source.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "synth/duration_frames.h"
+
+namespace {
+
+constexpr int32_t kSampleRate = 44100;
+constexpr int32_t kPeakValue = 0x200000;
+constexpr double kExpSweepDivisor = 1.718281828459045; // e − 1
+
+// Frames summed at a time into a stack buffer between the oscillator loops;
+// small enough for the stack, large enough that the per-span work is noise.
+constexpr int kSpanFrames = 256;
+
+// Sums over the channel's oscillators, in 32-bit wrapping arithmetic. The
+// order of tones and frames does not change a wrapping integer sum, so each
+// oscillator runs over the whole span in turn.
+void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
+              const int32_t *wavetable) {
+  std::memset(sums, 0, sizeof(uint32_t) * static_cast<size_t>(frames));
+  for (int j = 0; j < toneCount; ++j) {
+    oscillators[j].Accumulate(sums, frames, wavetable);
+  }
+}
+
+} // namespace
+
+ToneBankSource::ToneBankSource(const ToneSettings &settings)
+    : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue) {
+  lengthFrames = (settings.flags & kFlagDuration) ? DurationToFrames(settings.durationMs) : 0;
+
+  wavetable.reset(new (std::nothrow) int32_t[kWavetableSize]);
+  if (!wavetable) {
+    MarkInvalid();
+  } else {
+    FillWavetable(wavetable.get(), settings.waveform);
+  }
+
+  stereo = (settings.flags & kFlagStereo) != 0;
+  toneCount = std::min<int32_t>(settings.toneCount, kMaxTones);
+  const bool impulse = settings.waveform == kWaveformImpulse;
+  const bool variable = (settings.flags & kFlagVariableAmplitude) != 0;
+  for (int i = 0; i < toneCount; ++i) {
+    const int8_t db = variable ? settings.amplitudeDb[i] : 0;
+    left[i].Setup(settings.leftStartHz[i], settings.leftEndHz[i], db, impulse);
+    if (stereo) {
+      right[i].Setup(settings.rightStartHz[i], settings.rightEndHz[i], db, impulse);
+    }
+  }
+
+  if ((settings.flags & kFlagSweep) && lengthFrames > 0) {
+    sweepCountdown = kSweepInterval;
+    logSweep = (settings.flags & kFlagLogSweep) != 0;
+  }
+}
+
+ToneBankSource::~ToneBankSource() = default;
+
+const Oscillator &ToneBankSource::GetOscillator(int channel, int tone) const {
+  return channel == 0 ? left[tone] : right[tone];
+}
+
+void ToneBankSource::Render(int32_t *buffer, int32_t frames) {
+  if (frames <= 0) {
+    return;
+  }
+  if (!wavetable) {
+    std::fill_n(buffer, static_cast<size_t>(frames) * channels, 0);
+  } else {
+    int32_t done = 0;
+    while (done < frames) {
+      int32_t span = std::min<int32_t>(frames - done, kSpanFrames);
+      if (sweepCountdown > 0) {
+        span = std::min(span, sweepCountdown);
+      }
+      RenderSpan(buffer + static_cast<size_t>(done) * channels, span);
+      done += span;
+      if (sweepCountdown > 0) {
+        sweepCountdown -= span;
+        if (sweepCountdown == 0) {
+          // The update follows the span's last frame and takes effect from the
+          // next one.
+          UpdateSweep(static_cast<int64_t>(position) + done - 1);
+          sweepCountdown = kSweepInterval;
+        }
+      }
+    }
+  }
+  if (lengthFrames > 0) {
+    position = AdvancePosition(position, frames);
+  }
+}
+
+void ToneBankSource::RenderSpan(int32_t *out, int frames) {
+  uint32_t sums[kSpanFrames];
+  SumTones(left, toneCount, sums, frames, wavetable.get());
+  if (!stereo) {
+    for (int k = 0; k < frames; ++k) {
+      out[k] = static_cast<int32_t>(sums[k]);
+    }
+    return;
+  }
+  for (int k = 0; k < frames; ++k) {
+    out[2 * k] = static_cast<int32_t>(sums[k]);
+  }
+  SumTones(right, toneCount, sums, frames, wavetable.get());
+  for (int k = 0; k < frames; ++k) {
+    out[2 * k + 1] = static_cast<int32_t>(sums[k]);
+  }
+}
+
+void ToneBankSource::UpdateSweep(int64_t frame) {
+  double t = static_cast<double>(frame) / lengthFrames;
+  if (logSweep) {
+    t = (std::exp(t) - 1.0) / kExpSweepDivisor;
+  }
+  for (int j = 0; j < toneCount; ++j) {
+    left[j].SetSweepPosition(t);
+  }
+  if (stereo) {
+    for (int j = 0; j < toneCount; ++j) {
+      right[j].SetSweepPosition(t);
+    }
+  }
+}
+
+int32_t ToneBankSource::GetPosition() { return position; }
+
+int32_t ToneBankSource::GetLength() { return lengthFrames > 0 ? lengthFrames : sampleRate * 60; }
