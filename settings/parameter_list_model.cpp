@@ -61,9 +61,10 @@ void FormatHz(double hz, wchar_t (&text)[kRowTextLength]) {
   char digits[kRowTextLength - kUnitAndTerminator];
   std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, hz, std::chars_format::fixed, 2);
   if (result.ec != std::errc()) {
-    // Only a damaged record holds a frequency with more than 250 digits; its
-    // exponent form still parses back to the value shown.
-    result = std::to_chars(digits, digits + sizeof digits, hz, std::chars_format::scientific, 2);
+    // Only a damaged record holds a frequency with more than 250 digits. The
+    // shortest exponent form that reads back as the same double, because two
+    // rounded decimals of the largest doubles would read back as infinity.
+    result = std::to_chars(digits, digits + sizeof digits, hz, std::chars_format::scientific);
   }
   size_t length = size_t(result.ptr - digits);
   for (size_t i = 0; i < length; ++i) {
@@ -190,6 +191,36 @@ double ReadDouble(const wchar_t *text) {
 }
 
 }  // namespace
+
+size_t ParameterRowCodes(const ToneSettings &settings, RowCode (&codes)[kMaxParameterRows]) {
+  bool stereo = (settings.flags & kFlagStereo) != 0;
+  bool sweep = (settings.flags & kFlagSweep) != 0;
+  bool variableAmplitude = (settings.flags & kFlagVariableAmplitude) != 0;
+  size_t count = 0;
+  if (settings.waveform != kWaveformWhiteNoise && settings.waveform != kWaveformPinkNoise) {
+    // The per-tone arrays hold 16 entries whatever a damaged file says.
+    int tones = settings.toneCount < kMaxTones ? settings.toneCount : kMaxTones;
+    for (int i = 0; i < tones; ++i) {
+      codes[count++] = ToneRowCode(kRowLeftStartHz, i);
+      if (sweep) {
+        codes[count++] = ToneRowCode(kRowLeftEndHz, i);
+      }
+      if (stereo) {
+        codes[count++] = ToneRowCode(kRowRightStartHz, i);
+        if (sweep) {
+          codes[count++] = ToneRowCode(kRowRightEndHz, i);
+        }
+      }
+      if (variableAmplitude) {
+        codes[count++] = ToneRowCode(kRowAmplitudeDb, i);
+      }
+    }
+  }
+  if ((settings.flags & kFlagDuration) != 0) {
+    codes[count++] = kRowDuration;
+  }
+  return count;
+}
 
 void RowLabel(const ToneSettings &settings, RowCode code, wchar_t (&text)[kRowTextLength]) {
   text[0] = L'\0';

@@ -30,6 +30,16 @@ constexpr size_t kRowTextLength = 260;
 // kRowAmplitudeDb).
 constexpr RowCode ToneRowCode(RowCode family, int tone) { return family + RowCode(tone); }
 
+// The most rows a record can call for: five per tone and the duration.
+constexpr size_t kMaxParameterRows = 5 * kMaxTones + 1;
+
+// The codes of the rows the record calls for, in list order: per tone its start
+// (or only) left frequency, end left frequency, start right frequency, end right
+// frequency and relative amplitude as the flags ask, then the duration. No tone
+// rows for noise; a tone count above 16 (a damaged file) gives 16 tones.
+// Returns the number of codes written.
+size_t ParameterRowCodes(const ToneSettings &settings, RowCode (&codes)[kMaxParameterRows]);
+
 // The label shown in column 0 for `code`; the empty text for a code the record
 // has no label for (a right-channel row in mono, an end row without sweep, an
 // unknown code).
