@@ -18,7 +18,7 @@ struct ChannelLevels {
 uint32_t MeanSquare(const int32_t *samples, int32_t frames, uint8_t channels);
 
 // Mean square of one channel of an interleaved block (channel is ignored when
-// there is only one).
+// there is only one; 0 for a channel the block does not have).
 uint32_t ChannelMeanSquare(uint8_t channel, const int32_t *samples, int32_t frames, uint8_t channels);
 
 // The level of one channel, rounded half away from zero and clamped to
