@@ -1,5 +1,6 @@
 #include "settings/parameter_list_model.h"
 
+#include <cassert>
 #include <charconv>
 #include <cstdint>
 #include <cwchar>
@@ -12,8 +13,6 @@ namespace {
 
 // 2^(1/12), written out so that every build steps by the very same double.
 constexpr double kSemitone = 1.0594630943592953;
-
-constexpr int kTonesPerFamily = kMaxTones;
 
 struct DecodedRow {
   RowCode family;  // kRowLeftStartHz ... kRowDuration, or 0 for a code no field answers to
@@ -28,7 +27,7 @@ DecodedRow Decode(RowCode code) {
   }
   RowCode family = code & ~RowCode(0xFF);
   int tone = int(code & 0xFF);
-  if (family >= kRowLeftStartHz && family <= kRowAmplitudeDb && tone < kTonesPerFamily) {
+  if (family >= kRowLeftStartHz && family <= kRowAmplitudeDb && tone < kMaxTones) {
     return {family, tone};
   }
   return {0, 0};
@@ -282,6 +281,7 @@ void RowValueText(const ToneSettings &settings, RowCode code, wchar_t (&text)[kR
 }
 
 void ParseRowValue(ToneSettings &settings, RowCode code, const wchar_t *text) {
+  assert(text != nullptr);
   DecodedRow row = Decode(code);
   if (row.family == kRowDuration) {
     int64_t n = ReadInteger(text);
