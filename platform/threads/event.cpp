@@ -1,23 +1,6 @@
 #include "platform/threads/event.h"
 
-#include "platform/threads/sync_object.h"
-
-namespace {
-
-class EventObject : public SyncObject {
- public:
-  EventObject(bool manualReset, bool signalled) : manualReset(manualReset), signalled(signalled) {}
-
-  bool IsSignalled() const override { return signalled; }
-  void ConsumeSignal() override {
-    if (!manualReset) signalled = false;
-  }
-
-  bool manualReset;
-  bool signalled;
-};
-
-}  // namespace
+#include "platform/threads/event_object.h"
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName) {
   if (lpName != nullptr) return nullptr;
@@ -39,4 +22,9 @@ BOOL ResetEvent(HANDLE hEvent) {
   if (event == nullptr) return FALSE;
   event->signalled = false;
   return TRUE;
+}
+
+bool IsEventHandle(HANDLE handle) {
+  std::lock_guard lock(SyncMutex());
+  return FindSyncObjectAs<EventObject>(handle) != nullptr;
 }
