@@ -13,6 +13,8 @@
 // completed buffer, and also at open and at close, as on Win32.
 #pragma once
 
+#include <atomic>
+
 #include "platform/win_types.h"
 
 typedef UINT MMRESULT;
@@ -77,14 +79,46 @@ typedef struct tWAVEFORMATEX {
 #pragma pack(pop)
 typedef const WAVEFORMATEX *LPCWAVEFORMATEX;
 
+// The flags word of a wave header is changed by the device's playback thread
+// while its owner reads it, as on Win32. In C++ that is a data race unless every
+// access is atomic, so here the word is a DWORD whose reads and writes are
+// atomic; it reads, assigns and combines like a plain DWORD and keeps the
+// header trivially copyable.
+class WaveHeaderFlags {
+ public:
+  WaveHeaderFlags() = default;
+  constexpr WaveHeaderFlags(DWORD value) : value(value) {}
+  WaveHeaderFlags(const WaveHeaderFlags &other) = default;
+  WaveHeaderFlags &operator=(const WaveHeaderFlags &other) = default;
+
+  operator DWORD() const { return Atomic().load(std::memory_order_acquire); }
+  WaveHeaderFlags &operator=(DWORD bits) {
+    Atomic().store(bits, std::memory_order_release);
+    return *this;
+  }
+  WaveHeaderFlags &operator|=(DWORD bits) {
+    Atomic().fetch_or(bits, std::memory_order_acq_rel);
+    return *this;
+  }
+  WaveHeaderFlags &operator&=(DWORD bits) {
+    Atomic().fetch_and(bits, std::memory_order_acq_rel);
+    return *this;
+  }
+
+ private:
+  std::atomic_ref<DWORD> Atomic() const { return std::atomic_ref<DWORD>(const_cast<DWORD &>(value)); }
+  alignas(std::atomic_ref<DWORD>::required_alignment) DWORD value;
+};
+
 // The Win32 field list; dwUser and reserved are pointer-sized, so the header is
-// larger than 32 bytes on a 64-bit system: pass sizeof(WAVEHDR) as cbwh.
+// larger than 32 bytes on a 64-bit system: pass sizeof(WAVEHDR) as cbwh. While
+// a buffer is queued the device links it through lpNext.
 typedef struct wavehdr_tag {
   LPSTR lpData;
   DWORD dwBufferLength;
   DWORD dwBytesRecorded;
   DWORD_PTR dwUser;
-  DWORD dwFlags;
+  WaveHeaderFlags dwFlags;
   DWORD dwLoops;
   struct wavehdr_tag *lpNext;
   DWORD_PTR reserved;
@@ -99,14 +133,18 @@ UINT waveOutGetNumDevs();
 // Notification: CALLBACK_NULL, or CALLBACK_EVENT with an event handle in
 // dwCallback. WAVE_FORMAT_QUERY checks the format and opens nothing (phwo may
 // then be null). Results: MMSYSERR_NOERROR; MMSYSERR_INVALPARAM (null phwo or
-// pwfx, bad event handle); MMSYSERR_BADDEVICEID; MMSYSERR_INVALFLAG (other
-// callback kinds or flags); WAVERR_BADFORMAT; MMSYSERR_NOMEM; MMSYSERR_ALLOCATED
-// or MMSYSERR_NODRIVER when the sink cannot be opened (no sound card, unknown
-// ALSA device, unwritable WAV path, unknown WENDREL_AUDIO).
+// pwfx, bad event handle); MMSYSERR_BADDEVICEID; MMSYSERR_INVALFLAG (unknown
+// bits), MMSYSERR_NOTSUPPORTED (window, thread or function callbacks);
+// WAVERR_BADFORMAT (also a rate the sound card refuses); MMSYSERR_NOMEM;
+// MMSYSERR_ALLOCATED (device busy); MMSYSERR_NODRIVER (no sound card, unknown
+// ALSA device, unknown WENDREL_AUDIO); MMSYSERR_ERROR (WAV file not creatable).
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
                      DWORD_PTR dwInstance, DWORD fdwOpen);
 
-// Fails with WAVERR_STILLPLAYING while buffers are queued.
+// Fails with WAVERR_STILLPLAYING while buffers are queued. Otherwise the handle
+// is gone after the call; MMSYSERR_ERROR then says the sink could not finish
+// (a WAV file whose sizes could not be written, say). The ALSA sink lets the
+// sound already handed to the card play out first (a fraction of a second).
 MMRESULT waveOutClose(HWAVEOUT hwo);
 
 // Sets WHDR_PREPARED (other flags untouched). A prepared header stays prepared.
