@@ -73,8 +73,9 @@ class Screen {
   // ASCII fallbacks.
   virtual bool IsUtf8() const = 0;
 
-  // Shows a frame of exactly Columns() × Rows() cells.
-  virtual void Present(const CellGrid &frame) = 0;
+  // Shows a frame of exactly Columns() × Rows() cells, with the cursor at a
+  // cell (an edit box's caret) or hidden when cursorColumn < 0.
+  virtual void Present(const CellGrid &frame, int cursorColumn, int cursorRow) = 0;
   // A visible bell: the answer to "come to the front" from a second start.
   virtual void Flash() = 0;
 
@@ -91,4 +92,6 @@ class Screen {
   // still turn out to start a sequence; -1 when nothing is pending.
   virtual int InputTimeoutMs(uint64_t nowMs) const = 0;
   virtual void ExpireInput(uint64_t nowMs, std::vector<InputEvent> &out) = 0;
+  // True once the input has ended (the terminal hung up).
+  virtual bool InputClosed() const { return false; }
 };
