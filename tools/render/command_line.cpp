@@ -1,0 +1,257 @@
+#include "tools/render/command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+#include <unistd.h>
+
+namespace {
+
+struct Named {
+  const char *name;
+  int value;
+};
+
+constexpr Named kWaveforms[] = {
+    {"sine", kWaveformSine},   {"square", kWaveformSquare},    {"triangular", kWaveformTriangular},
+    {"saw", kWaveformSawTooth}, {"impulse", kWaveformImpulse}, {"white", kWaveformWhiteNoise},
+    {"pink", kWaveformPinkNoise},
+};
+
+constexpr Named kModes[] = {
+    {"continuous", int(ToneMode::Continuous)},
+    {"duration", int(ToneMode::SpecifiedDuration)},
+    {"linear", int(ToneMode::SweepLinear)},
+    {"log", int(ToneMode::SweepLog)},
+};
+
+template <size_t N>
+std::optional<int> Lookup(const Named (&table)[N], const std::string &text) {
+  for (const Named &entry : table) {
+    if (text == entry.name) return entry.value;
+  }
+  return std::nullopt;
+}
+
+template <size_t N>
+std::string Choices(const Named (&table)[N]) {
+  std::string out;
+  for (const Named &entry : table) out += (out.empty() ? "" : ", ") + std::string(entry.name);
+  return out;
+}
+
+constexpr ToneField kToneFields[] = {ToneField::LeftStart, ToneField::LeftEnd, ToneField::RightStart,
+                                     ToneField::RightEnd, ToneField::Amplitude};
+
+// "I=VALUE" with I from 1 to 16; a frequency is any finite number, an
+// amplitude a whole number of dB from -127 to 0, the range typing allows.
+bool ParseToneEdit(ToneField field, const std::string &text, ToneEdit &edit, std::string &error) {
+  const char *option = ToneFieldOption(field);
+  size_t equals = text.find('=');
+  if (equals == std::string::npos) {
+    error = std::string(option) + ": expected TONE=VALUE, got '" + text + "'";
+    return false;
+  }
+  const char *first = text.data();
+  const char *split = first + equals;
+  const char *last = first + text.size();
+  int tone = 0;
+  auto [toneEnd, toneError] = std::from_chars(first, split, tone);
+  if (toneError != std::errc() || toneEnd != split) {
+    error = std::string(option) + ": the tone number in '" + text + "' is not a whole number";
+    return false;
+  }
+  if (tone < 1 || tone > kMaxTones) {
+    error = std::string(option) + ": tone " + std::to_string(tone) + " is out of range (1 to 16)";
+    return false;
+  }
+  edit.field = field;
+  edit.tone = tone - 1;
+  if (field == ToneField::Amplitude) {
+    int db = 0;
+    auto [end, code] = std::from_chars(split + 1, last, db);
+    if (code != std::errc() || end != last || split + 1 == last) {
+      error = std::string(option) + ": '" + std::string(split + 1) + "' is not a whole number of dB";
+      return false;
+    }
+    if (db < -127 || db > 0) {
+      error = std::string(option) + ": " + std::to_string(db) + " dB is out of range (-127 to 0)";
+      return false;
+    }
+    edit.value = db;
+    return true;
+  }
+  double hz = 0;
+  auto [end, code] = std::from_chars(split + 1, last, hz);
+  if (code != std::errc() || end != last || split + 1 == last || !std::isfinite(hz)) {
+    error = std::string(option) + ": '" + std::string(split + 1) + "' is not a frequency in Hz";
+    return false;
+  }
+  edit.value = hz;
+  return true;
+}
+
+// Everything CLI11 does not check itself. Returns an empty string when the
+// options are usable.
+std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField, std::string>> &ordered) {
+  if (!options.waveformText.empty()) {
+    std::optional<int> waveform = Lookup(kWaveforms, options.waveformText);
+    if (!waveform) return "--waveform: unknown waveform '" + options.waveformText + "' (" + Choices(kWaveforms) + ")";
+    options.waveform = static_cast<uint8_t>(*waveform);
+  }
+  if (!options.modeText.empty()) {
+    std::optional<int> mode = Lookup(kModes, options.modeText);
+    if (!mode) return "--mode: unknown mode '" + options.modeText + "' (" + Choices(kModes) + ")";
+    options.mode = static_cast<ToneMode>(*mode);
+  }
+  if (options.stageText == "output") options.stage = RenderStage::Output;
+  else if (options.stageText == "source") options.stage = RenderStage::Source;
+  else return "--stage: unknown stage '" + options.stageText + "' (output, source)";
+
+  options.toneEdits.clear();
+  for (const auto &[field, text] : ordered) {
+    ToneEdit edit{};
+    std::string error;
+    if (!ParseToneEdit(field, text, edit, error)) return error;
+    options.toneEdits.push_back(edit);
+  }
+
+  if (options.outputPath.empty() && options.savePath.empty()) {
+    return "no output given: name a WAV file, or - for standard output";
+  }
+  if (options.outputPath == "-" && options.levelsPath == "-") {
+    return "--levels -: standard output already carries the WAV data";
+  }
+  if (options.outputPath == "-" && isatty(STDOUT_FILENO)) {
+    return "standard output is a terminal: name a WAV file, or redirect standard output";
+  }
+  return {};
+}
+
+std::string OneLine(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  for (char &c : text) {
+    if (c == '\n') c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
+const char *ToneFieldOption(ToneField field) {
+  switch (field) {
+    case ToneField::LeftStart: return "--freq";
+    case ToneField::LeftEnd: return "--end-freq";
+    case ToneField::RightStart: return "--right-freq";
+    case ToneField::RightEnd: return "--right-end-freq";
+    case ToneField::Amplitude: return "--amplitude";
+  }
+  return "";
+}
+
+void AddRenderOptions(CLI::App &app, RenderOptions &options) {
+  app.description(
+      "Renders what Wendrel would play for a settings record to a WAV file, faster than real time and "
+      "without a sound card.");
+  app.add_option("--settings", options.settingsPath,
+                 "Settings file to start from, read like Current.tdf (default: the built-in defaults)")
+      ->type_name("FILE");
+  app.add_option("--waveform", options.waveformText, "sine, square, triangular, saw, impulse, white or pink")
+      ->type_name("NAME");
+  app.add_option("--tones", options.tones, "Number of simultaneous tones")
+      ->type_name("N")
+      ->check(CLI::Range(1, kMaxTones));
+  app.add_option("--mode", options.modeText, "Tone mode: continuous, duration, linear (sweep) or log (sweep)")
+      ->type_name("MODE");
+  CLI::Option *stereo = app.add_flag("--stereo", options.stereo, "Two channels, the right with its own frequencies");
+  CLI::Option *mono = app.add_flag("--mono", options.mono, "One channel");
+  stereo->excludes(mono);
+  app.add_option("--duration", options.durationMs, "Duration in milliseconds (used in the duration and sweep modes)")
+      ->type_name("MS")
+      ->check(CLI::Range(int64_t{1}, int64_t{INT32_MAX}));
+  CLI::Option *variable = app.add_flag("--variable-amplitude", options.variableAmplitude,
+                                       "Each tone plays at its own --amplitude");
+  CLI::Option *fixed =
+      app.add_flag("--no-variable-amplitude", options.fixedAmplitude, "Every tone plays at 0 dB");
+  variable->excludes(fixed);
+  const char *toneHelp[5] = {
+      "Frequency in Hz of tone I (left or only channel; the start of a sweep)",
+      "End frequency in Hz of tone I's sweep",
+      "Right-channel frequency in Hz of tone I (the start of a sweep)",
+      "Right-channel end frequency in Hz of tone I's sweep",
+      "Relative amplitude of tone I in dB, -127 to 0",
+  };
+  for (ToneField field : kToneFields) {
+    int i = static_cast<int>(field);
+    app.add_option(ToneFieldOption(field), options.toneTexts[i], toneHelp[i])
+        ->type_name(field == ToneField::Amplitude ? "I=DB" : "I=HZ")
+        ->allow_extra_args(false);  // one value per use, so the output name is never taken for one
+  }
+  app.add_option("--frames", options.frames,
+                 "Frames to write (default: the duration, or 60 seconds when continuous)")
+      ->type_name("N")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--seed", options.seed, "Seed for the noise generator instead of the time in seconds")
+      ->type_name("N");
+  app.add_option("--stage", options.stageText,
+                 "output: 16-bit samples as played, after the peak limiter; source: 32-bit samples before it")
+      ->type_name("STAGE");
+  app.add_option("--levels", options.levelsPath,
+                 "Write the level in dB of each channel for every 4410-frame block of the played signal as CSV")
+      ->type_name("CSV");
+  app.add_option("--save", options.savePath, "Write the resulting settings record to FILE")->type_name("FILE");
+  app.add_option("output", options.outputPath, "WAV file to write, or - for standard output")
+      ->type_name("OUTPUT.wav|-");
+}
+
+int ParseRenderCommandLine(CLI::App &app, RenderOptions &options, int argc, const char *const *argv,
+                           std::ostream &out, std::ostream &err) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp &e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForAllHelp &e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::ParseError &e) {
+    err << app.get_name() << ": " << OneLine(e.what()) << "\n";
+    return 2;
+  }
+  // The per-tone edits apply in the order given, whatever their option.
+  std::vector<std::pair<ToneField, std::string>> ordered;
+  std::vector<size_t> next(5, 0);
+  for (const CLI::Option *option : app.parse_order()) {
+    for (ToneField field : kToneFields) {
+      int i = static_cast<int>(field);
+      if (option->get_name() == ToneFieldOption(field)) ordered.emplace_back(field, options.toneTexts[i][next[i]++]);
+    }
+  }
+  std::string error = Check(options, ordered);
+  if (!error.empty()) {
+    err << app.get_name() << ": " << error << "\n";
+    return 2;
+  }
+  return -1;
+}
+
+void ApplyEdits(const RenderOptions &options, ToneSettings &settings) {
+  if (options.waveform) SetWaveform(settings, *options.waveform);
+  if (options.tones) SetToneCount(settings, *options.tones);
+  if (options.mode) SetToneMode(settings, *options.mode);
+  if (options.stereo) SetStereo(settings, true);
+  if (options.mono) SetStereo(settings, false);
+  if (options.variableAmplitude != options.fixedAmplitude &&
+      HasVariableAmplitude(settings) != options.variableAmplitude) {
+    ToggleVariableAmplitude(settings);
+  }
+  if (options.durationMs) settings.durationMs = static_cast<uint32_t>(*options.durationMs);
+  for (const ToneEdit &edit : options.toneEdits) {
+    switch (edit.field) {
+      case ToneField::LeftStart: settings.leftStartHz[edit.tone] = edit.value; break;
+      case ToneField::LeftEnd: settings.leftEndHz[edit.tone] = edit.value; break;
+      case ToneField::RightStart: settings.rightStartHz[edit.tone] = edit.value; break;
+      case ToneField::RightEnd: settings.rightEndHz[edit.tone] = edit.value; break;
+      case ToneField::Amplitude: settings.amplitudeDb[edit.tone] = static_cast<int8_t>(edit.value); break;
+    }
+  }
+}

@@ -1,0 +1,25 @@
+// wendrel-render: renders what Wendrel would play for a settings record to a
+// WAV file, without a sound card and faster than real time.
+#include <clocale>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "tools/render/command_line.h"
+#include "tools/render/render_job.h"
+
+int main(int argc, char **argv) {
+  // File names on the command line are multibyte text in the user's locale;
+  // the file calls take them as wide text and convert them back.
+  std::setlocale(LC_ALL, "");
+
+  CLI::App app{"", "wendrel-render"};
+  RenderOptions options;
+  AddRenderOptions(app, options);
+  // Further modes add their options here, before parsing (a --play that sends
+  // the render to the sound card instead of a file, say).
+
+  int status = ParseRenderCommandLine(app, options, argc, argv, std::cout, std::cerr);
+  if (status >= 0) return status;
+  return RunRenderJob(options, std::cerr);
+}

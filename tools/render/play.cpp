@@ -1,0 +1,153 @@
+#include "tools/render/play.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "audio/player_listener.h"
+#include "audio/sample_convert.h"
+#include "audio/sound_player.h"
+#include "platform/platform.h"
+
+// The instance handle of this program; the player registers its window class
+// for it.
+HINSTANCE g_hInstance = nullptr;
+
+namespace {
+
+constexpr WCHAR kControlWindowClass[] = L"LRenderPlay_Window";
+
+// Prints what the player reports and notices the end of the play.
+class ProgressLine : public PlayerListener {
+ public:
+  ProgressLine(int32_t lengthTenThousandths, bool continuous)
+      : lengthTenThousandths(lengthTenThousandths), continuous(continuous) {}
+
+  void OnStarted(int32_t) override { startTicks = GetTickCount(); }
+  void OnStopped(int32_t) override {
+    stopped = true;
+    std::fputc('\n', stderr);
+  }
+  void OnPosition(int32_t position, int32_t) override {
+    if (stopped) {
+      return;
+    }
+    if (continuous) {
+      const DWORD elapsedMs = GetTickCount() - startTicks;
+      std::fprintf(stderr, "\rplaying %lu.%01lu s (continuous; Ctrl+C stops)", static_cast<unsigned long>(elapsedMs / 1000),
+                   static_cast<unsigned long>(elapsedMs % 1000 / 100));
+    } else {
+      std::fprintf(stderr, "\rplaying %d.%04d s of %d.%04d s", position / 10000, position % 10000,
+                   lengthTenThousandths / 10000, lengthTenThousandths % 10000);
+    }
+    std::fflush(stderr);
+  }
+
+  bool stopped = false;
+
+ private:
+  int32_t lengthTenThousandths;
+  bool continuous;
+  DWORD startTicks = 0;
+};
+
+// A signal must not touch the window system from a handler, so SIGINT and
+// SIGTERM are blocked in every thread and taken by this one, which asks the
+// user-interface thread to stop through a posted WM_CLOSE.
+class SignalForwarder {
+ public:
+  explicit SignalForwarder(HWND target) {
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, &previousMask);
+    thread = std::thread([this, target] {
+      for (;;) {
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) {
+          continue;
+        }
+        if (finished.load()) {
+          return;
+        }
+        PostMessageW(target, WM_CLOSE, 0, 0);
+      }
+    });
+  }
+
+  ~SignalForwarder() {
+    finished.store(true);
+    pthread_kill(thread.native_handle(), SIGTERM);
+    thread.join();
+    // A signal that came while the play was ending is dropped, not delivered
+    // once the mask is lifted.
+    timespec none{};
+    while (sigtimedwait(&signals, nullptr, &none) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+  }
+
+ private:
+  sigset_t signals;
+  sigset_t previousMask;
+  std::atomic<bool> finished{false};
+  std::thread thread;
+};
+
+LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    auto *player = reinterpret_cast<SoundPlayer *>(GetWindowLongW(hwnd, GWL_USERDATA));
+    if (player != nullptr) {
+      player->Stop();
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+int PlaySource(const SourceRef &source, bool continuous) {
+  WNDCLASSW windowClass{};
+  if (!GetClassInfoW(g_hInstance, kControlWindowClass, &windowClass)) {
+    windowClass.lpfnWndProc = ControlWindowProc;
+    windowClass.hInstance = g_hInstance;
+    windowClass.lpszClassName = kControlWindowClass;
+    RegisterClassW(&windowClass);
+  }
+  HWND control = CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr, g_hInstance, nullptr);
+  if (control == nullptr) {
+    std::fprintf(stderr, "wendrel-render: cannot create the play control window\n");
+    return 1;
+  }
+
+  const int32_t length = FramesToTenThousandths(source->GetLength() - source->GetPosition(), source->sampleRate);
+  ProgressLine progress(length, continuous);
+  int status = 0;
+  {
+    // Signals are blocked before the player starts its threads, so that they
+    // inherit the mask and only the forwarder takes them.
+    SignalForwarder forwarder(control);
+    SoundPlayer player;
+    SetWindowLongW(control, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&player));
+    player.listener = &progress;
+    if (player.Start(source, 0)) {
+      MSG msg;
+      while (!progress.stopped && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+      }
+    } else {
+      const char *audio = std::getenv("WENDREL_AUDIO");
+      std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", audio != nullptr ? audio : "alsa:default");
+      status = 1;
+    }
+    SetWindowLongW(control, GWL_USERDATA, 0);
+    player.listener = nullptr;
+  }
+  DestroyWindow(control);
+  return status;
+}
