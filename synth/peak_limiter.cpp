@@ -27,6 +27,10 @@ PeakLimiter::PeakLimiter(const SourceRef &source, int32_t threshold)
   nextBlock.reset(new (std::nothrow) int32_t[blockSamples]);
   afterNextBlock.reset(new (std::nothrow) int32_t[blockSamples]);
   if (!currentBlock || !nextBlock || !afterNextBlock) {
+    // All or none: Render and Seek test currentBlock alone.
+    currentBlock.reset();
+    nextBlock.reset();
+    afterNextBlock.reset();
     MarkInvalid();
     return;
   }
