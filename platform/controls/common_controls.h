@@ -1,0 +1,28 @@
+// The common controls' entry point and the window classes of the controls the
+// platform draws itself: the report list view, edit boxes, push buttons and
+// static texts. Dialogs and message boxes are built from these.
+#pragma once
+
+#include "platform/window/window.h"
+
+// Makes the control classes available; harmless to call again.
+void InitCommonControls(void);
+
+// Platform-internal.
+
+// Registers whichever control classes are missing (after a reset of the window
+// system, too). The dialog manager calls it before creating controls.
+void EnsureControlClasses();
+void RegisterListViewClass();
+void RegisterEditClass();
+void RegisterButtonClass();
+void RegisterStaticClass();
+
+// Each control keeps its state object in the first extra word of its window.
+template <typename T>
+T *ControlState(HWND hwnd) {
+  return reinterpret_cast<T *>(GetWindowLongW(hwnd, 0));
+}
+
+// Sends WM_COMMAND with a control's id and a notification code to its parent.
+void NotifyParentCommand(HWND control, WORD code);
