@@ -169,3 +169,7 @@ const wchar_t *BitmapGlyphs(uint16_t bitmapId, bool unicode) {
   if (bitmapId != kToolBarBitmapId) return nullptr;
   return unicode ? L"\u25B6\u25A0+\u2212" : L">#+-";
 }
+
+const wchar_t *BitmapShortcutKeys(uint16_t bitmapId) {
+  return bitmapId == kToolBarBitmapId ? L"ps+-" : nullptr;
+}

@@ -26,3 +26,7 @@ std::span<const ResourceRecord> ProgramResources();
 // image, left to right, in the Unicode form and in a plain ASCII form for
 // terminals without UTF-8. Null for a bitmap the program does not have.
 const wchar_t *BitmapGlyphs(uint16_t bitmapId, bool unicode);
+
+// The keys that press the images of a tool bar bitmap on a terminal, one per
+// image in the same order; null for a bitmap the program does not have.
+const wchar_t *BitmapShortcutKeys(uint16_t bitmapId);

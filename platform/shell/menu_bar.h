@@ -1,0 +1,73 @@
+// The soft menu bar at the bottom of the screen: drop-down buttons built from a
+// menu-bar resource that open the pop-ups of its menu, followed by tool bar
+// image buttons; both send WM_COMMAND to the bar's parent. On the terminal the
+// bar is the bottom two rows: the buttons, then a line of key hints.
+// Keys while the parent is active and enabled: Alt+<first letter of a button>
+// (F10 for the first) opens a pop-up; each tool bar image has its own key
+// (p, s, + and - for the program's bitmap), ignored while an edit box has the
+// focus.
+#pragma once
+
+#include "platform/window/window.h"
+
+typedef DWORD COLORREF;
+
+typedef struct tagSHMENUBARINFO {
+  DWORD cbSize;
+  HWND hwndParent;
+  DWORD dwFlags;
+  UINT nToolBarId;
+  HINSTANCE hInstRes;
+  int nBmpId;
+  int cBmpImages;
+  HWND hwndMB;
+  COLORREF clrBk;
+} SHMENUBARINFO, *PSHMENUBARINFO;
+
+#define SHCMBF_EMPTYBAR 0x0001
+#define SHCMBF_HIDDEN 0x0002
+#define SHCMBF_HIDESIPBUTTON 0x0004
+#define SHCMBF_COLORBK 0x0008
+#define SHCMBF_HMENU 0x0010
+
+#define SHCMBM_SETSUBMENU (WM_USER + 400)
+#define SHCMBM_GETSUBMENU (WM_USER + 401)
+#define SHCMBM_GETMENU (WM_USER + 402)
+
+typedef struct _TBBUTTON {
+  int iBitmap;
+  int idCommand;
+  BYTE fsState;
+  BYTE fsStyle;
+  DWORD_PTR dwData;
+  INT_PTR iString;
+} TBBUTTON, *PTBBUTTON, *LPTBBUTTON;
+typedef const TBBUTTON *LPCTBBUTTON;
+
+#define TBSTATE_CHECKED 0x01
+#define TBSTATE_PRESSED 0x02
+#define TBSTATE_ENABLED 0x04
+#define TBSTATE_HIDDEN 0x08
+#define TBSTYLE_BUTTON 0x00
+#define TBSTYLE_SEP 0x01
+#define TBSTYLE_DROPDOWN 0x08
+#define TBSTYLE_AUTOSIZE 0x10
+#define I_IMAGENONE (-2)
+
+#define TB_ENABLEBUTTON (WM_USER + 1)
+#define TB_BUTTONCOUNT (WM_USER + 24)
+#define TB_ADDBUTTONSW (WM_USER + 68)
+#define TB_ADDBUTTONS TB_ADDBUTTONSW
+
+// The window class of the bar.
+#define WC_MENUBARW L"menu_worker"
+
+// Creates the bar for hwndParent from the menu-bar resource nToolBarId (or an
+// empty bar with SHCMBF_EMPTYBAR); fills hwndMB. FALSE, with hwndMB null, when
+// the parent or the resource is missing.
+BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
+
+// Adds iNumImages images of bitmap idBitmap to the bar; the index of the first
+// one, or -1 when the bitmap is missing.
+int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumImages, int iImageWidth,
+                         int iImageHeight);
