@@ -1,0 +1,80 @@
+#include "tests/platform/wave_out/wave_out_fixture.h"
+
+namespace {
+
+TEST_F(WaveOutTest, OpenFailuresAreCountedOffSoARetryCanSucceed) {
+  struct Case {
+    int failures;
+    MMRESULT first;
+    MMRESULT retry;
+  };
+  for (Case c : {Case{1, MMSYSERR_ALLOCATED, MMSYSERR_NOERROR},
+                 Case{2, MMSYSERR_ALLOCATED, MMSYSERR_ALLOCATED}, Case{0, MMSYSERR_NOERROR, 0}}) {
+    SCOPED_TRACE(c.failures);
+    WaveOutFaults faults;
+    faults.openFailures = c.failures;
+    SetWaveOutFaults(faults);
+    MMRESULT result = Open("null", 2, 44100, CALLBACK_EVENT);
+    EXPECT_EQ(result, c.first);
+    if (result != MMSYSERR_NOERROR) {
+      EXPECT_EQ(device, nullptr);
+      result = Open("null", 2, 44100, CALLBACK_EVENT | WAVE_MAPPED);
+      EXPECT_EQ(result, c.retry);
+    }
+    if (result == MMSYSERR_NOERROR) {
+      EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    }
+    device = nullptr;
+  }
+}
+
+TEST_F(WaveOutTest, PrepareFailsWhereInjectedAndOnlyThere) {
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  WaveOutFaults faults;
+  faults.preparesBeforeFailure = 2;
+  faults.prepareFailures = 2;
+  SetWaveOutFaults(faults);
+  const MMRESULT expected[] = {MMSYSERR_NOERROR, MMSYSERR_NOERROR, MMSYSERR_NOMEM, MMSYSERR_NOMEM,
+                               MMSYSERR_NOERROR};
+  std::deque<TestBuffer> local;
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(i);
+    local.emplace_back(16, 0);
+    EXPECT_EQ(waveOutPrepareHeader(device, &local.back().header, sizeof(WAVEHDR)), expected[i]);
+    EXPECT_EQ((local.back().header.dwFlags & WHDR_PREPARED) != 0, expected[i] == MMSYSERR_NOERROR);
+  }
+  for (TestBuffer &buffer : local) waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR));
+}
+
+TEST_F(WaveOutTest, AStalledDeviceCompletesItsQuotaAndThenNothing) {
+  WaveOutFaults faults;
+  faults.stallAfterBuffers = 2;
+  faults.instantPacing = true;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  for (int i = 0; i < 5; ++i) AddBuffer(64);
+  WriteAll();
+  ASSERT_TRUE(WaitUntil([this] { return DoneCount() == 2; }));
+  EXPECT_TRUE(buffers[0].Done());
+  EXPECT_TRUE(buffers[1].Done());
+  ResetEvent(event);
+  EXPECT_EQ(WaitForSingleObject(event, 50), WAIT_TIMEOUT);
+  EXPECT_EQ(DoneCount(), 2);
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(DoneCount(), 5);
+}
+
+TEST_F(WaveOutTest, FaultsAreTakenAtOpenSoLaterChangesLeaveADeviceAlone) {
+  WaveOutFaults faults;
+  faults.stallAfterBuffers = 0;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  SetWaveOutFaults({});
+  AddBuffer(64);
+  WriteAll();
+  ResetEvent(event);
+  EXPECT_EQ(WaitForSingleObject(event, 50), WAIT_TIMEOUT);
+  EXPECT_EQ(DoneCount(), 0);
+}
+
+}  // namespace
