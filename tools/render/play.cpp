@@ -6,12 +6,18 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
+#include <string>
 #include <thread>
 
 #include "audio/player_listener.h"
 #include "audio/sample_convert.h"
 #include "audio/sound_player.h"
 #include "platform/platform.h"
+#include "settings/settings_file.h"
+#include "synth/random.h"
+#include "synth/source_factory.h"
+#include "tools/render/render_job.h"
 
 // The instance handle of this program; the player registers its window class
 // for it.
@@ -20,6 +26,13 @@ HINSTANCE g_hInstance = nullptr;
 namespace {
 
 constexpr WCHAR kControlWindowClass[] = L"LRenderPlay_Window";
+// Stands in for the output name once --play is parsed; never opened.
+constexpr const char *kPlayOutput = "(sound output)";
+
+int Fail(std::ostream &err, int status, const std::string &message) {
+  err << "wendrel-render: " << message << "\n";
+  return status;
+}
 
 // Prints what the player reports and notices the end of the play.
 class ProgressLine : public PlayerListener {
@@ -110,6 +123,46 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 }  // namespace
+
+void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
+  CLI::Option *option =
+      app.add_flag("--play", play,
+                   "Play through the sound output instead of writing a file, until the duration ends or Ctrl+C; "
+                   "WENDREL_AUDIO chooses it: alsa:default (unset), alsa:NAME, null or wav:PATH");
+  for (const char *fileOnly : {"output", "--frames", "--stage", "--levels"}) {
+    option->excludes(fileOnly);
+  }
+  app.parse_complete_callback([&options, &play] {
+    if (play) {
+      options.outputPath = kPlayOutput;
+    }
+  });
+}
+
+int RunPlayJob(const RenderOptions &options, std::ostream &err) {
+  ToneSettings settings;
+  if (!options.settingsPath.empty()) {
+    std::wstring name = CommandLinePathToWide(options.settingsPath);
+    // A short file replaces only its leading bytes, as at the program's start.
+    if (name.empty() || !ReadFileBytesCounted(name.c_str(), &settings, kToneSettingsSize).opened) {
+      return Fail(err, 2, "cannot read settings file " + options.settingsPath);
+    }
+  }
+  ApplyEdits(options, settings);
+  if (!options.savePath.empty()) {
+    std::wstring saveName = CommandLinePathToWide(options.savePath);
+    if (saveName.empty() || !WriteFileBytes(saveName.c_str(), &settings, kToneSettingsSize)) {
+      return Fail(err, 2, "cannot write settings file " + options.savePath);
+    }
+  }
+  SetFixedRandomSeed(options.seed);
+  SourceRef source = CreateSourceFromSettings(settings);
+  if (source->IsInvalid()) {
+    return Fail(err, 2, "these settings give nothing the player could play");
+  }
+  const bool continuous = (settings.flags & kFlagDuration) == 0 || settings.durationMs == 0;
+  return PlaySource(source, continuous);
+}
 
 int PlaySource(const SourceRef &source, bool continuous) {
   WNDCLASSW windowClass{};

@@ -1,13 +1,31 @@
-// `wendrel-render --play`: plays a source through the sound player and the
-// output that WENDREL_AUDIO names, on this thread's message loop, with no
-// terminal screen. Not a renderer: what reaches the device is the player's.
+// `wendrel-render --play`: plays the settings through the sound player and the
+// output that WENDREL_AUDIO names (alsa:default when unset, alsa:NAME, null,
+// wav:PATH), on this thread's message loop, with no terminal screen. Not a
+// renderer: what reaches the device is the player's own, so this is how a user
+// tests a sound card from a shell.
 #pragma once
 
-#include "synth/source_ref.h"
+#include <iosfwd>
 
-// Plays source until its duration ends, or until SIGINT or SIGTERM (which also
-// end a finite play early), printing the time heard on one updating line of
-// standard error: the position the player reports, or for a continuous source,
-// whose position never advances, the time since the start. Returns the exit
-// status: 0 when the play ran, 1 when playback could not start.
+#include <CLI/CLI.hpp>
+
+#include "synth/source_ref.h"
+#include "tools/render/command_line.h"
+
+// Adds --play to the command line. A play writes no WAV, so it excludes the
+// output and the options that only shape a file (--frames, --stage,
+// --levels); once parsed, it fills in the output the file checks ask for.
+void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play);
+
+// Reads the settings and applies the edits as a render does (and writes
+// --save), then plays until the duration ends, or until SIGINT or SIGTERM,
+// which also end a finite play early. Returns the exit status: 0 when the play
+// ran, 2 for an unreadable settings file or unplayable settings, 1 when the
+// output could not be started.
+int RunPlayJob(const RenderOptions &options, std::ostream &err);
+
+// Plays source, printing the time heard on one updating line of standard
+// error: the position the player reports, or for a continuous source, whose
+// position never advances, the time since the start. 0 when the play ran, 1
+// when playback could not start.
 int PlaySource(const SourceRef &source, bool continuous);
