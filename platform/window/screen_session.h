@@ -41,6 +41,10 @@ void InjectMouse(const MouseEvent &mouse);
 // at a cell.
 void InjectClick(int column, int row, bool shift = false, bool ctrl = false, bool doubleClick = false);
 
+// Headless only: the screen takes this size as a terminal does when resized
+// (the top-level windows follow, see StartTerminalScreen's SIGWINCH).
+void ResizeHeadlessScreen(int columns, int rows);
+
 // Paints every invalid window and composes the screen now, then returns its
 // rows as text (attributes dropped, trailing blanks kept).
 std::vector<std::wstring> DumpScreen();
