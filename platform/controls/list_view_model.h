@@ -18,6 +18,7 @@ class ListViewModel {
     UINT oldState;
     UINT newState;
     LPARAM lParam;
+    bool operator==(const Change &) const = default;
   };
   std::function<void(const Change &)> onChange;
 
