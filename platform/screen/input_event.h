@@ -13,8 +13,9 @@ struct KeyEvent {
   // VK_OEM_MINUS, VK_OEM_COMMA, VK_OEM_PERIOD), otherwise 0; test `ch` for
   // characters and `vk` for named keys.
   unsigned vk = 0;
-  // The character typed, 0 for keys that type none (arrows, F-keys, Alt+key,
-  // Ctrl+key). Enter, Tab, Backspace and Esc carry 0 here too.
+  // The character of the key, 0 for keys that have none (arrows, F-keys,
+  // Ctrl+key, Enter, Tab, Backspace, Esc). With Alt it is still set, though
+  // the key then types nothing (no WM_CHAR).
   wchar_t ch = 0;
   bool shift = false;
   bool ctrl = false;

@@ -197,7 +197,6 @@ void TerminalInputParser::Flush(std::vector<InputEvent> &out) {
   if (held.size() == 2 && (held[1] == '[' || held[1] == 'O')) {
     // Alt+[ or Alt+O, which a terminal sends as the start of a sequence.
     KeyEvent key = CharacterKey(static_cast<wchar_t>(held[1]));
-    key.ch = 0;
     key.alt = true;
     EmitKey(key, out);
     return;
@@ -294,10 +293,7 @@ TerminalInputParser::Parse TerminalInputParser::ParseEscape(std::string_view byt
     return Parse::Done;
   }
   for (InputEvent &event : inner) {
-    if (event.type == InputEvent::Type::Key) {
-      event.key.alt = true;
-      event.key.ch = 0;  // Alt+key types nothing
-    }
+    if (event.type == InputEvent::Type::Key) event.key.alt = true;
     out.push_back(event);
   }
   *used = 1 + innerUsed;
