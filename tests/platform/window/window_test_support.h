@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/screen/terminal_input_parser.h"
 #include "platform/window/screen_session.h"
 
 namespace window_test {
