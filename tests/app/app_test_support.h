@@ -1,0 +1,50 @@
+// Helpers for the application's tests on the headless screen: a watchdog that
+// fails a hung test, a private settings folder, and a probe that runs code
+// inside whatever modal loop (dialog, message box) is pumping messages.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Ends the whole test program with a message if it is still alive after
+// `seconds`: a message loop that never returns must fail, not hang.
+class Watchdog {
+ public:
+  explicit Watchdog(int seconds);
+  ~Watchdog();
+
+ private:
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  std::thread thread;
+};
+
+// A fresh folder for the settings file, made the XDG config folder for the
+// life of the object, with the audio sink set to `audio` (WENDREL_AUDIO).
+class TestEnvironment {
+ public:
+  explicit TestEnvironment(const std::string &audio = "null");
+  ~TestEnvironment();
+  std::string SettingsPath() const;
+  std::string Path(const std::string &name) const;
+
+ private:
+  std::string folder;
+};
+
+// Runs `action` when a message loop next dispatches posted messages: from a
+// test that calls something modal directly, that loop is the modal one.
+void RunInModalLoop(std::function<void()> action);
+
+// The screen's rows joined by newlines, for EXPECT_THAT with HasSubstr.
+std::wstring ScreenText();
+
+// Keys as a user types them.
+void TypeKey(unsigned vk);
