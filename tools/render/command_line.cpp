@@ -1,7 +1,9 @@
 #include "tools/render/command_line.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <ostream>
 
 #include <unistd.h>
@@ -92,6 +94,19 @@ bool ParseToneEdit(ToneField field, const std::string &text, ToneEdit &edit, std
   return true;
 }
 
+// A whole number within [low, high], with a message that says so otherwise
+// (CLI11's own would print the range of a double).
+bool ParseWhole(const std::string &option, const std::string &text, int64_t low, int64_t high, int64_t &value,
+                std::string &error) {
+  const char *first = text.data();
+  const char *last = first + text.size();
+  auto [end, code] = std::from_chars(first, last, value);
+  if (code == std::errc() && end == last && first != last && value >= low && value <= high) return true;
+  error = option + ": '" + text + "' is not a whole number from " + std::to_string(low) + " to " +
+          std::to_string(high);
+  return false;
+}
+
 // Everything CLI11 does not check itself. Returns an empty string when the
 // options are usable.
 std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField, std::string>> &ordered) {
@@ -105,6 +120,24 @@ std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField,
     if (!mode) return "--mode: unknown mode '" + options.modeText + "' (" + Choices(kModes) + ")";
     options.mode = static_cast<ToneMode>(*mode);
   }
+  int64_t number = 0;
+  std::string error;
+  if (!options.tonesText.empty()) {
+    if (!ParseWhole("--tones", options.tonesText, 1, kMaxTones, number, error)) return error;
+    options.tones = static_cast<int>(number);
+  }
+  if (!options.durationText.empty()) {
+    if (!ParseWhole("--duration", options.durationText, 1, INT32_MAX, number, error)) return error;
+    options.durationMs = number;
+  }
+  if (!options.framesText.empty()) {
+    if (!ParseWhole("--frames", options.framesText, 0, INT64_MAX, number, error)) return error;
+    options.frames = number;
+  }
+  if (!options.seedText.empty()) {
+    if (!ParseWhole("--seed", options.seedText, 0, UINT32_MAX, number, error)) return error;
+    options.seed = static_cast<uint32_t>(number);
+  }
   if (options.stageText == "output") options.stage = RenderStage::Output;
   else if (options.stageText == "source") options.stage = RenderStage::Source;
   else return "--stage: unknown stage '" + options.stageText + "' (output, source)";
@@ -112,7 +145,6 @@ std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField,
   options.toneEdits.clear();
   for (const auto &[field, text] : ordered) {
     ToneEdit edit{};
-    std::string error;
     if (!ParseToneEdit(field, text, edit, error)) return error;
     options.toneEdits.push_back(edit);
   }
@@ -159,17 +191,15 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
       ->type_name("FILE");
   app.add_option("--waveform", options.waveformText, "sine, square, triangular, saw, impulse, white or pink")
       ->type_name("NAME");
-  app.add_option("--tones", options.tones, "Number of simultaneous tones")
-      ->type_name("N")
-      ->check(CLI::Range(1, kMaxTones));
+  app.add_option("--tones", options.tonesText, "Number of simultaneous tones, 1 to 16")->type_name("N");
   app.add_option("--mode", options.modeText, "Tone mode: continuous, duration, linear (sweep) or log (sweep)")
       ->type_name("MODE");
   CLI::Option *stereo = app.add_flag("--stereo", options.stereo, "Two channels, the right with its own frequencies");
   CLI::Option *mono = app.add_flag("--mono", options.mono, "One channel");
   stereo->excludes(mono);
-  app.add_option("--duration", options.durationMs, "Duration in milliseconds (used in the duration and sweep modes)")
-      ->type_name("MS")
-      ->check(CLI::Range(int64_t{1}, int64_t{INT32_MAX}));
+  app.add_option("--duration", options.durationText,
+                 "Duration in milliseconds (used in the duration and sweep modes)")
+      ->type_name("MS");
   CLI::Option *variable = app.add_flag("--variable-amplitude", options.variableAmplitude,
                                        "Each tone plays at its own --amplitude");
   CLI::Option *fixed =
@@ -188,11 +218,10 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
         ->type_name(field == ToneField::Amplitude ? "I=DB" : "I=HZ")
         ->allow_extra_args(false);  // one value per use, so the output name is never taken for one
   }
-  app.add_option("--frames", options.frames,
+  app.add_option("--frames", options.framesText,
                  "Frames to write (default: the duration, or 60 seconds when continuous)")
-      ->type_name("N")
-      ->check(CLI::NonNegativeNumber);
-  app.add_option("--seed", options.seed, "Seed for the noise generator instead of the time in seconds")
+      ->type_name("N");
+  app.add_option("--seed", options.seedText, "Seed for the noise generator instead of the time in seconds")
       ->type_name("N");
   app.add_option("--stage", options.stageText,
                  "output: 16-bit samples as played, after the peak limiter; source: 32-bit samples before it")

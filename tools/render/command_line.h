@@ -53,6 +53,10 @@ struct RenderOptions {
   std::string waveformText;
   std::string modeText;
   std::string stageText = "output";
+  std::string tonesText;
+  std::string durationText;
+  std::string framesText;
+  std::string seedText;
   std::vector<std::string> toneTexts[5];
 };
 
