@@ -1,9 +1,12 @@
 #include "platform/controls/common_controls.h"
 
+#include <algorithm>
+
 #include "platform/controls/button_control.h"
 #include "platform/controls/edit_control.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/static_control.h"
+#include "platform/window/paint.h"
 
 namespace {
 
@@ -28,4 +31,36 @@ void NotifyParentCommand(HWND control, WORD code) {
   if (!parent) return;
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(control)), code),
                reinterpret_cast<LPARAM>(control));
+}
+
+InnerCells ControlInnerCells(HWND hwnd) {
+  CellSize size = GetClientCells(hwnd);
+  InnerCells inner{0, 0, size.rows, size.columns};
+  if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_BORDER)) return inner;
+  if (size.rows >= 3) {
+    return InnerCells{1, 1, size.rows - 2, std::max(0, size.columns - 2)};
+  }
+  return InnerCells{0, 1, size.rows, std::max(0, size.columns - 2)};
+}
+
+InnerCells PaintControlBorder(HWND hwnd, HDC dc) {
+  InnerCells inner = ControlInnerCells(hwnd);
+  if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_BORDER)) return inner;
+  CellSize size = GetClientCells(hwnd);
+  bool unicode = ScreenIsUtf8();
+  if (size.rows >= 3) {
+    wchar_t horizontal = unicode ? L'\u2500' : L'-', vertical = unicode ? L'\u2502' : L'|';
+    PaintFill(dc, 0, 0, 1, size.columns, horizontal);
+    PaintFill(dc, size.rows - 1, 0, 1, size.columns, horizontal);
+    PaintFill(dc, 0, 0, size.rows, 1, vertical);
+    PaintFill(dc, 0, size.columns - 1, size.rows, 1, vertical);
+    PaintText(dc, 0, 0, unicode ? L"\u250C" : L"+");
+    PaintText(dc, 0, size.columns - 1, unicode ? L"\u2510" : L"+");
+    PaintText(dc, size.rows - 1, 0, unicode ? L"\u2514" : L"+");
+    PaintText(dc, size.rows - 1, size.columns - 1, unicode ? L"\u2518" : L"+");
+  } else {
+    PaintFill(dc, 0, 0, size.rows, 1, L'[');
+    PaintFill(dc, 0, size.columns - 1, size.rows, 1, L']');
+  }
+  return inner;
 }

@@ -24,5 +24,17 @@ T *ControlState(HWND hwnd) {
   return reinterpret_cast<T *>(GetWindowLongW(hwnd, 0));
 }
 
+// Draws a control's own WS_BORDER inside its client area (a box when it has
+// three rows or more, else brackets at both ends) and gives back the cells
+// left inside it. Without WS_BORDER the whole client area is inside.
+struct InnerCells {
+  int row = 0;
+  int column = 0;
+  int rows = 0;
+  int columns = 0;
+};
+InnerCells PaintControlBorder(HWND hwnd, HDC dc);
+InnerCells ControlInnerCells(HWND hwnd);
+
 // Sends WM_COMMAND with a control's id and a notification code to its parent.
 void NotifyParentCommand(HWND control, WORD code);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/controls/common_controls.h"
+#include "platform/screen/screen.h"
 #include "platform/window/paint.h"
 
 namespace {
@@ -28,11 +29,11 @@ size_t SelectionEnd(const EditBox &box) { return std::max(box.caret, box.anchor)
 bool Fits(HWND hwnd, const EditBox &box, const std::wstring &text) {
   if (text.size() > box.limit) return false;
   if (Style(hwnd) & ES_AUTOHSCROLL) return true;
-  return TextColumns(text) <= GetClientCells(hwnd).columns;
+  return TextColumns(text) <= ControlInnerCells(hwnd).columns;
 }
 
 void KeepCaretVisible(HWND hwnd, EditBox &box) {
-  int width = std::max(1, GetClientCells(hwnd).columns);
+  int width = std::max(1, ControlInnerCells(hwnd).columns);
   if (!(Style(hwnd) & ES_AUTOHSCROLL)) {
     box.scroll = 0;
     return;
@@ -122,19 +123,23 @@ void Paint(HWND hwnd, EditBox &box) {
   HDC dc = BeginPaint(hwnd, &ps);
   CellSize size = GetClientCells(hwnd);
   PaintFill(dc, 0, 0, size.rows, size.columns);
+  InnerCells inner = PaintControlBorder(hwnd, dc);
   std::wstring_view shown = std::wstring_view(box.text).substr(box.scroll);
   bool focused = GetFocus() == hwnd;
-  int column = 0;
-  for (size_t i = 0; i < shown.size() && column < size.columns; ++i) {
+  int end = inner.column + inner.columns;
+  int column = inner.column;
+  for (size_t i = 0; i < shown.size() && column < end; ++i) {
     size_t index = box.scroll + i;
     bool selected = focused && index >= SelectionStart(box) && index < SelectionEnd(box);
-    column = PaintText(dc, 0, column, shown.substr(i, 1), selected ? kCellInverse : kCellNormal);
+    if (column + CharacterColumns(shown[i]) > end) break;
+    column = PaintText(dc, inner.row, column, shown.substr(i, 1), selected ? kCellInverse : kCellNormal);
   }
   if (focused && box.caret == box.anchor) {
+    // A full box shows its caret on the border cell after the text.
     int caretColumn = TextColumns(std::wstring_view(box.text).substr(box.scroll, box.caret - box.scroll));
-    SetCaretCell(hwnd, 0, std::min(caretColumn, std::max(0, size.columns - 1)));
+    SetCaretCell(hwnd, inner.row, std::min(inner.column + caretColumn, std::max(0, size.columns - 1)));
   } else {
-    SetCaretCell(hwnd, 0, -1);
+    SetCaretCell(hwnd, inner.row, -1);
   }
   EndPaint(hwnd, &ps);
 }
@@ -217,7 +222,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_LBUTTONDOWN: {
       SetFocus(hwnd);
-      int column = static_cast<SHORT>(LOWORD(lParam)) / kCellWidthPx;
+      int column = static_cast<SHORT>(LOWORD(lParam)) / kCellWidthPx - ControlInnerCells(hwnd).column;
       size_t index = box->scroll;
       while (index < box->text.size() &&
              TextColumns(std::wstring_view(box->text).substr(box->scroll, index + 1 - box->scroll)) <= column)

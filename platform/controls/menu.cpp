@@ -118,7 +118,7 @@ HMENU LoadMenuIndirectW(const void *lpMenuTemplate) {
 
 HMENU LoadMenuW(HINSTANCE, LPCWSTR lpMenuName) {
   DWORD size = 0;
-  const void *bytes = ResourceBytes(RT_MENU, lpMenuName, &size);
+  const void *bytes = FindResourceBytes(RT_MENU, lpMenuName, &size);
   if (!bytes) return nullptr;
   TemplateReader reader(bytes, size);
   return MenuFromTemplate(reader);

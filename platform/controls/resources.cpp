@@ -70,7 +70,7 @@ DWORD SizeofResource(HMODULE, HRSRC hResInfo) {
   return record ? static_cast<DWORD>(record->data.size()) : 0;
 }
 
-const void *ResourceBytes(LPCWSTR type, LPCWSTR name, DWORD *size) {
+const void *FindResourceBytes(LPCWSTR type, LPCWSTR name, DWORD *size) {
   HRSRC found = FindResourceW(nullptr, name, type);
   *size = SizeofResource(nullptr, found);
   return found ? LockResource(LoadResource(nullptr, found)) : nullptr;
@@ -80,7 +80,7 @@ bool LoadResourceString(UINT id, std::wstring *text) {
   text->clear();
   if (id > 0xFFFF) return false;
   DWORD size = 0;
-  const void *block = ResourceBytes(RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), &size);
+  const void *block = FindResourceBytes(RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), &size);
   if (!block) return false;
   TemplateReader reader(block, size);
   for (UINT index = 0; index < (id & 15); ++index) reader.Skip(reader.Word() * 2u);

@@ -35,6 +35,6 @@ HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 // Platform-internal.
 
 // The bytes and size of a resource, or null and 0.
-const void *ResourceBytes(LPCWSTR type, LPCWSTR name, DWORD *size);
+const void *FindResourceBytes(LPCWSTR type, LPCWSTR name, DWORD *size);
 // The whole text of a string resource; false when missing.
 bool LoadResourceString(UINT id, std::wstring *text);

@@ -276,7 +276,7 @@ void EnsureBarClass() {
 // per button (image, command, state, style, caption string, 0, pop-up).
 bool ReadMenuBarResource(UINT id, UINT *menuId, std::vector<BarButton> *buttons) {
   DWORD size = 0;
-  const void *data = ResourceBytes(RT_RCDATA, MAKEINTRESOURCEW(id), &size);
+  const void *data = FindResourceBytes(RT_RCDATA, MAKEINTRESOURCEW(id), &size);
   if (!data) return false;
   TemplateReader reader(data, size);
   *menuId = reader.Word();
