@@ -43,7 +43,7 @@ TEST_F(EditTest, SelectionModifiedFlagAndChangeNotifications) {
   } selections[] = {
       {0, 4, {0, 4}},
       {5, 2, {2, 5}},                         // ends given backwards
-      {static_cast<WPARAM>(-1), 0, {5, 5}},   // -1 drops the selection, the caret stays
+      {static_cast<WPARAM>(-1), 0, {2, 2}},   // -1 drops the selection, the caret stays
       {0, -1, {0, 9}},                        // an end of -1 is the end of the text
       {3, 100, {3, 9}},
   };
