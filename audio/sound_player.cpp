@@ -126,6 +126,7 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
   const int32_t samplesPerBlock = channels * blockFrames;
   conversionBlock = new (std::nothrow) int32_t[samplesPerBlock];
   bool prepared = conversionBlock != nullptr;
+  int32_t startPosition = 0;
   if (prepared) {
     for (WaveBuffer &buffer : buffers) {
       prepared = buffer.Prepare(device, samplesPerBlock * 2) && prepared;
@@ -140,6 +141,7 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
     notifyFlags = 0;
     ringIndex = 0;
     position = source->GetPosition();
+    startPosition = position;
     // The feeder raises its own priority through threadHandle, which is only
     // stored once CreateThread has returned: holding the lock here orders
     // that store before the feeder's first pass.
@@ -171,7 +173,9 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
     } else {
       listener->OnStarted(listenerContext);
     }
-    listener->OnPosition(ToTenThousandths(position), listenerContext);
+    // The feeder may already have moved the field on: report where the play
+    // started, as read before the feeder ran.
+    listener->OnPosition(ToTenThousandths(startPosition), listenerContext);
   }
   return true;
 }
