@@ -51,16 +51,18 @@ void OutputStage(benchmark::State &state, ToneSettings settings) {
   const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
   state.SetItemsProcessed(static_cast<int64_t>(frames));
   state.counters["frames_per_second"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-  state.counters["realtime_factor"] = benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
+  state.counters["realtime_factor"] =
+      benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK_CAPTURE(OutputStage, sine_1_mono, Tones(kWaveformSine, 1, 0));
 BENCHMARK_CAPTURE(OutputStage, sine_16_mono, Tones(kWaveformSine, 16, 0));
 BENCHMARK_CAPTURE(OutputStage, sine_16_stereo, Tones(kWaveformSine, 16, kFlagStereo));
 BENCHMARK_CAPTURE(OutputStage, sine_16_stereo_log_sweep,
-                  Tones(kWaveformSine, 16, kFlagStereo | kFlagSweep | kFlagLogSweep | kFlagDuration));
+                  Tones(kWaveformSine, 16,
+                        kFlagStereo | kFlagSweep | kFlagLogSweep | kFlagDuration));
 BENCHMARK_CAPTURE(OutputStage, square_1_mono, Tones(kWaveformSquare, 1, 0));
 BENCHMARK_CAPTURE(OutputStage, white_noise, Tones(kWaveformWhiteNoise, 1, 0));
 BENCHMARK_CAPTURE(OutputStage, pink_noise, Tones(kWaveformPinkNoise, 1, 0));

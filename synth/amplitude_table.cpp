@@ -16,7 +16,7 @@ int32_t ComputeGain(int db) {
 // builds it on first use should a source be made by another static object.
 [[maybe_unused]] const AmplitudeTable &builtAtStart = AmplitudeTable::Instance();
 
-} // namespace
+}  // namespace
 
 AmplitudeTable::AmplitudeTable() {
   for (int db = -128; db <= 127; ++db) {

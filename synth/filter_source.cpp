@@ -7,8 +7,14 @@ FilterSource::FilterSource(const SourceRef &source)
   }
 }
 
-int32_t FilterSource::GetPosition() { return inner->GetPosition(); }
+int32_t FilterSource::GetPosition() {
+  return inner->GetPosition();
+}
 
-int32_t FilterSource::GetLength() { return inner->GetLength(); }
+int32_t FilterSource::GetLength() {
+  return inner->GetLength();
+}
 
-void FilterSource::Seek(int32_t frame) { inner->Seek(frame); }
+void FilterSource::Seek(int32_t frame) {
+  inner->Seek(frame);
+}

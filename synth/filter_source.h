@@ -3,11 +3,11 @@
 // the subclass's.
 #pragma once
 
-#include "synth/source_ref.h"
 #include "synth/sound_source.h"
+#include "synth/source_ref.h"
 
 class FilterSource : public SoundSource {
-public:
+ public:
   // Takes the inner source's rate, channels and peak, holds one reference to it,
   // and is invalid when the inner source is.
   explicit FilterSource(const SourceRef &source);
@@ -16,6 +16,6 @@ public:
   int32_t GetLength() override;
   void Seek(int32_t frame) override;
 
-protected:
+ protected:
   SourceRef inner;
 };

@@ -7,7 +7,7 @@
 #include "synth/source_ref.h"
 
 class LimiterFactory {
-public:
+ public:
   explicit LimiterFactory(int32_t threshold) : threshold(threshold) {}
   virtual ~LimiterFactory();
 

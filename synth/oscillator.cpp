@@ -3,7 +3,9 @@
 #include "synth/amplitude_table.h"
 #include "synth/wrap_convert.h"
 
-uint32_t IncrementForFrequency(double hz) { return WrapToUint32(hz * kIncrementPerHz); }
+uint32_t IncrementForFrequency(double hz) {
+  return WrapToUint32(hz * kIncrementPerHz);
+}
 
 void Oscillator::Setup(double startHz, double endHz, int8_t db, bool impulse) {
   isImpulse = impulse;

@@ -11,7 +11,7 @@ namespace {
 // The largest threshold for which threshold << 9 still fits 32 bits.
 constexpr int32_t kMaxThreshold = 0x3fffff;
 
-} // namespace
+}  // namespace
 
 int32_t PeakLimiter::FramesPerBlock(int32_t sampleRate) {
   return std::clamp<int32_t>(sampleRate / 35, 20, 8192);
@@ -102,9 +102,9 @@ void PeakLimiter::Render(int32_t *buffer, int32_t frames) {
     done = end;
 
     if (readFrame >= framesPerBlock) {
-      currentBlock.swap(nextBlock);     // the old next block is now current
-      nextBlock.swap(afterNextBlock);   // the old block after that is next
-                                        // and the old current is refilled
+      currentBlock.swap(nextBlock);    // the old next block is now current
+      nextBlock.swap(afterNextBlock);  // the old block after that is next
+                                       // and the old current is refilled
       previousBlockGain = currentBlockGain;
       currentBlockGain = nextBlockGain;
       nextBlockGain = afterNextBlockGain;
@@ -116,8 +116,8 @@ void PeakLimiter::Render(int32_t *buffer, int32_t frames) {
 }
 
 int32_t PeakLimiter::GetPosition() {
-  const int64_t position =
-      static_cast<int64_t>(inner->GetPosition()) - 3 * static_cast<int64_t>(framesPerBlock) + readFrame;
+  const int64_t position = static_cast<int64_t>(inner->GetPosition()) -
+                           3 * static_cast<int64_t>(framesPerBlock) + readFrame;
   return static_cast<int32_t>(std::clamp<int64_t>(position, INT32_MIN, INT32_MAX));
 }
 

@@ -10,7 +10,7 @@
 #include "synth/filter_source.h"
 
 class PeakLimiter final : public FilterSource {
-public:
+ public:
   // Renders the first three blocks of source at once (Prime). The threshold in
   // force is threshold, or 0x3fffff when the source declares a larger peak; it
   // becomes this limiter's peakValue. If the block buffers cannot be allocated
@@ -32,7 +32,7 @@ public:
   int32_t GetFramesPerBlock() const { return framesPerBlock; }
   int32_t GetGain() const { return gain; }
 
-private:
+ private:
   void Prime();
   void PlanRamp();
   int32_t RenderBlockGain(int32_t *block);

@@ -15,9 +15,11 @@ constexpr double kPinkScale = 0.5600170903653066;
 // A segment start or end from a table entry: the entry × 10 converted through a
 // signed 64-bit integer to its low 32 bits (negative entries included), then
 // masked into the first half of the table.
-int32_t SegmentPoint(double entry) { return static_cast<int32_t>(WrapToUint32(entry * 10.0) & 0x3fff); }
+int32_t SegmentPoint(double entry) {
+  return static_cast<int32_t>(WrapToUint32(entry * 10.0) & 0x3fff);
+}
 
-} // namespace
+}  // namespace
 
 PinkNoiseSource::PinkNoiseSource(uint32_t durationMs)
     : SoundSource(44100, 1, 0x200000), lengthFrames(DurationToFrames(durationMs)) {
@@ -84,6 +86,10 @@ void PinkNoiseSource::Render(int32_t *buffer, int32_t frames) {
   }
 }
 
-int32_t PinkNoiseSource::GetPosition() { return position; }
+int32_t PinkNoiseSource::GetPosition() {
+  return position;
+}
 
-int32_t PinkNoiseSource::GetLength() { return lengthFrames > 0 ? lengthFrames : sampleRate * 60; }
+int32_t PinkNoiseSource::GetLength() {
+  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+}

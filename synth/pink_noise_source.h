@@ -10,7 +10,7 @@
 #include "synth/sound_source.h"
 
 class PinkNoiseSource final : public SoundSource {
-public:
+ public:
   // durationMs 0 is continuous. Seeds the generator (RandomSeedFromClock) and
   // draws the table; if it cannot be allocated the source is invalid and
   // renders zeros.
@@ -26,7 +26,7 @@ public:
   // The table (null if it could not be allocated), for inspection.
   const double *GetNoiseTable() const { return noiseTable.get(); }
 
-private:
+ private:
   std::unique_ptr<double[]> noiseTable;
   int32_t position = 0;
   int32_t lengthFrames = 0;

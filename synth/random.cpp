@@ -7,9 +7,11 @@ namespace {
 uint32_t state = 1;
 std::optional<uint32_t> fixedSeed;
 
-} // namespace
+}  // namespace
 
-void RandomSeed(uint32_t seed) { state = seed; }
+void RandomSeed(uint32_t seed) {
+  state = seed;
+}
 
 int RandomNext() {
   state = state * 214013u + 2531011u;
@@ -20,4 +22,6 @@ void RandomSeedFromClock() {
   RandomSeed(fixedSeed ? *fixedSeed : static_cast<uint32_t>(std::time(nullptr)));
 }
 
-void SetFixedRandomSeed(std::optional<uint32_t> seed) { fixedSeed = seed; }
+void SetFixedRandomSeed(std::optional<uint32_t> seed) {
+  fixedSeed = seed;
+}

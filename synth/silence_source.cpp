@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-SilenceSource::SilenceSource() : SoundSource(11025, 1, 0x200000) { MarkInvalid(); }
+SilenceSource::SilenceSource() : SoundSource(11025, 1, 0x200000) {
+  MarkInvalid();
+}
 
 void SilenceSource::Render(int32_t *buffer, int32_t frames) {
   if (frames > 0) {
@@ -10,6 +12,10 @@ void SilenceSource::Render(int32_t *buffer, int32_t frames) {
   }
 }
 
-int32_t SilenceSource::GetPosition() { return 0; }
+int32_t SilenceSource::GetPosition() {
+  return 0;
+}
 
-int32_t SilenceSource::GetLength() { return 0; }
+int32_t SilenceSource::GetLength() {
+  return 0;
+}

@@ -6,7 +6,7 @@
 #include "synth/sound_source.h"
 
 class SilenceSource final : public SoundSource {
-public:
+ public:
   SilenceSource();
 
   void Render(int32_t *buffer, int32_t frames) override;

@@ -16,7 +16,7 @@ enum : uint8_t {
 // back to 0. Construction, handles and deletion belong to one thread; Render,
 // GetPosition and GetLength may then be called from the thread that plays it.
 class SoundSource {
-public:
+ public:
   // A rate of 0 or less becomes 44100 and a channel count of 0 becomes 1; either
   // correction marks the source invalid, so that the player refuses it.
   SoundSource(int32_t sampleRate, uint8_t channels, int32_t peakValue);

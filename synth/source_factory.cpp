@@ -9,11 +9,11 @@
 SourceRef CreateSourceFromSettings(const ToneSettings &settings) {
   const uint32_t durationMs = (settings.flags & kFlagDuration) ? settings.durationMs : 0;
   switch (settings.waveform) {
-  case kWaveformWhiteNoise:
-    return SourceRef(new (std::nothrow) WhiteNoiseSource(durationMs));
-  case kWaveformPinkNoise:
-    return SourceRef(new (std::nothrow) PinkNoiseSource(durationMs));
-  default:
-    return SourceRef(new (std::nothrow) ToneBankSource(settings));
+    case kWaveformWhiteNoise:
+      return SourceRef(new (std::nothrow) WhiteNoiseSource(durationMs));
+    case kWaveformPinkNoise:
+      return SourceRef(new (std::nothrow) PinkNoiseSource(durationMs));
+    default:
+      return SourceRef(new (std::nothrow) ToneBankSource(settings));
   }
 }

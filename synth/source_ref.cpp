@@ -14,7 +14,7 @@ SilenceSource &FallbackSilence() {
   return fallback;
 }
 
-} // namespace
+}  // namespace
 
 SoundSource *SourceRef::NewSilence() {
   SoundSource *silence = new (std::nothrow) SilenceSource;
@@ -29,20 +29,26 @@ void SourceRef::AddReference(SoundSource *source) {
   ++source->refCount;
 }
 
-SourceRef::SourceRef() : source(NewSilence()) { AddReference(source); }
+SourceRef::SourceRef() : source(NewSilence()) {
+  AddReference(source);
+}
 
 SourceRef::SourceRef(SoundSource *source) : source(source ? source : NewSilence()) {
   AddReference(this->source);
 }
 
-SourceRef::SourceRef(const SourceRef &other) : source(other.source) { AddReference(source); }
+SourceRef::SourceRef(const SourceRef &other) : source(other.source) {
+  AddReference(source);
+}
 
 SourceRef &SourceRef::operator=(const SourceRef &other) {
   Assign(other);
   return *this;
 }
 
-SourceRef::~SourceRef() { Release(); }
+SourceRef::~SourceRef() {
+  Release();
+}
 
 void SourceRef::Assign(const SourceRef &other) {
   SoundSource *incoming = other.source;

@@ -6,7 +6,7 @@
 #include "synth/sound_source.h"
 
 class SourceRef {
-public:
+ public:
   // Refers to a new SilenceSource.
   SourceRef();
   // Takes one reference to source (a new source goes from 0 to 1). A null
@@ -27,7 +27,7 @@ public:
   SoundSource *operator->() const { return source; }
   SoundSource &operator*() const { return *source; }
 
-private:
+ private:
   static SoundSource *NewSilence();
   static void AddReference(SoundSource *source);
   void Release();

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int32_t kSampleRate = 44100;
 constexpr int32_t kPeakValue = 0x200000;
-constexpr double kExpSweepDivisor = 1.718281828459045; // e − 1
+constexpr double kExpSweepDivisor = 1.718281828459045;  // e − 1
 
 // Frames summed at a time into a stack buffer between the oscillator loops;
 // small enough for the stack, large enough that the per-span work is noise.
@@ -28,7 +28,7 @@ void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames
   }
 }
 
-} // namespace
+}  // namespace
 
 ToneBankSource::ToneBankSource(const ToneSettings &settings)
     : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue) {
@@ -129,6 +129,10 @@ void ToneBankSource::UpdateSweep(int64_t frame) {
   }
 }
 
-int32_t ToneBankSource::GetPosition() { return position; }
+int32_t ToneBankSource::GetPosition() {
+  return position;
+}
 
-int32_t ToneBankSource::GetLength() { return lengthFrames > 0 ? lengthFrames : sampleRate * 60; }
+int32_t ToneBankSource::GetLength() {
+  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+}

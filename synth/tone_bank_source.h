@@ -11,7 +11,7 @@
 #include "synth/sound_source.h"
 
 class ToneBankSource final : public SoundSource {
-public:
+ public:
   // Copies what it needs from settings; later changes to the record do not
   // reach the source. A toneCount above 16 plays 16 tones; a waveform above 6
   // plays silence. If the wavetable cannot be allocated the source is invalid
@@ -31,7 +31,7 @@ public:
   // Frames between sweep updates: the increments move after frames 31, 63, ...
   static constexpr int32_t kSweepInterval = 32;
 
-private:
+ private:
   void RenderSpan(int32_t *out, int frames);
   void UpdateSweep(int64_t frame);
 

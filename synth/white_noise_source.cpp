@@ -11,7 +11,7 @@ namespace {
 // 262144 / 32767 (bits 0x4020002000400080): the largest draw scales to 2^18.
 constexpr double kWhiteScale = 8.000244148075808;
 
-} // namespace
+}  // namespace
 
 WhiteNoiseSource::WhiteNoiseSource(uint32_t durationMs)
     : SoundSource(44100, 1, 0x200000), lengthFrames(DurationToFrames(durationMs)) {
@@ -66,6 +66,10 @@ void WhiteNoiseSource::Render(int32_t *buffer, int32_t frames) {
   }
 }
 
-int32_t WhiteNoiseSource::GetPosition() { return position; }
+int32_t WhiteNoiseSource::GetPosition() {
+  return position;
+}
 
-int32_t WhiteNoiseSource::GetLength() { return lengthFrames > 0 ? lengthFrames : sampleRate * 60; }
+int32_t WhiteNoiseSource::GetLength() {
+  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+}

@@ -9,7 +9,7 @@
 #include "synth/sound_source.h"
 
 class WhiteNoiseSource final : public SoundSource {
-public:
+ public:
   // durationMs 0 is continuous. Seeds the generator (RandomSeedFromClock) and
   // draws the table; if it cannot be allocated the source is invalid and
   // renders zeros.
@@ -25,7 +25,7 @@ public:
   // The table (null if it could not be allocated), for inspection.
   const int32_t *GetNoiseTable() const { return noiseTable.get(); }
 
-private:
+ private:
   std::unique_ptr<int32_t[]> noiseTable;
   int32_t position = 0;
   int32_t lengthFrames = 0;

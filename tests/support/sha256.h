@@ -7,7 +7,7 @@
 #include <string>
 
 class Sha256 {
-public:
+ public:
   Sha256();
   // May be called any number of times with consecutive pieces of the message.
   void Update(const void *data, size_t size);
@@ -16,7 +16,7 @@ public:
 
   static std::string HexOf(const void *data, size_t size);
 
-private:
+ private:
   void Compress(const uint8_t *block);
 
   uint32_t state[8];

@@ -17,20 +17,24 @@ bool ShouldFail() {
   return skipBeforeFailing.fetch_sub(1) <= 0;
 }
 
-} // namespace
+}  // namespace
 
 namespace allocation_failure {
 
-uint64_t NothrowCount() { return nothrowCount; }
+uint64_t NothrowCount() {
+  return nothrowCount;
+}
 
 Scope::Scope(int skip) {
   skipBeforeFailing = skip;
   failing = true;
 }
 
-Scope::~Scope() { failing = false; }
+Scope::~Scope() {
+  failing = false;
+}
 
-} // namespace allocation_failure
+}  // namespace allocation_failure
 
 // The replacements allocate through the throwing forms, so that every block is
 // still released by the matching ordinary delete (and sanitizers agree).

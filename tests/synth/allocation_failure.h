@@ -11,11 +11,11 @@ uint64_t NothrowCount();
 
 // While alive, the non-throwing allocations after the first `skip` fail.
 class Scope {
-public:
+ public:
   explicit Scope(int skip = 0);
   ~Scope();
   Scope(const Scope &) = delete;
   Scope &operator=(const Scope &) = delete;
 };
 
-} // namespace allocation_failure
+}  // namespace allocation_failure

@@ -13,7 +13,7 @@ namespace {
 
 // Builds sources with a fixed seed and always goes back to the clock.
 class NoiseTest : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override { SetFixedRandomSeed(std::nullopt); }
 };
 
@@ -219,13 +219,17 @@ TEST_F(NoiseTest, PositionAndLength) {
     int32_t length;
     int32_t positionAfter;
   } cases[] = {
-      {0, 2646000, 0}, {1, 44, 50000}, {1000, 44100, 50000}, {1500, 66150, 50000},
+      {0, 2646000, 0},
+      {1, 44, 50000},
+      {1000, 44100, 50000},
+      {1500, 66150, 50000},
       {0xFFFFFFFF, 2147483633, 50000},
   };
   for (const auto &c : cases) {
     WhiteNoiseSource white(c.ms);
     PinkNoiseSource pink(c.ms);
-    for (SoundSource *source : {static_cast<SoundSource *>(&white), static_cast<SoundSource *>(&pink)}) {
+    for (SoundSource *source :
+         {static_cast<SoundSource *>(&white), static_cast<SoundSource *>(&pink)}) {
       EXPECT_EQ(source->sampleRate, 44100);
       EXPECT_EQ(source->channels, 1);
       EXPECT_EQ(source->peakValue, 0x200000);
@@ -253,4 +257,4 @@ TEST_F(NoiseTest, UnallocatableTableGivesAnInvalidSilentSource) {
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int32_t v) { return v == 0; }));
 }
 
-} // namespace
+}  // namespace

@@ -17,7 +17,7 @@ constexpr int32_t kThreshold = 0x7fff0;
 // A source whose sample at (frame, channel) is given by a function, with a
 // position that counts rendered frames and a record of Seek calls.
 class ScriptSource : public SoundSource {
-public:
+ public:
   using Wave = std::function<int32_t(int64_t frame, int channel)>;
   ScriptSource(Wave wave, uint8_t channels = 1, int32_t peak = 0x200000, int32_t rate = 44100)
       : SoundSource(rate, channels, peak), wave(std::move(wave)) {}
@@ -74,7 +74,7 @@ TEST(PeakGainTest, GainForPeak) {
       {0xfffe0, kThreshold, 0x7ffe00},
       {0x100000, kThreshold, 0x7ffc00},
       {0x200000, kThreshold, 0x3ffe00},
-      // The largest peak: the divisor leaves 32 bits in the original arithmetic.
+      // The largest peak: peak + 64 no longer fits 32 bits.
       {INT32_MAX, kThreshold, 3584},
       {0x3fffff * 100, 0x3fffff, 167424},
       // Thresholds the factory never passes still give a gain within 0..1.
@@ -118,7 +118,7 @@ TEST(PeakLimiterTest, FramesPerBlock) {
 
 TEST(PeakLimiterTest, QuietSourcePassesUnaltered) {
   ToneSettings s = LoudTones(kWaveformSine, true);
-  s.toneCount = 4; // at most 4 × 131070, below the threshold
+  s.toneCount = 4;  // at most 4 × 131070, below the threshold
   ToneBankSource reference(s);
   const std::vector<int32_t> expected = Render(reference, 30000, 30000);
   PeakLimiter limiter(SourceRef(new ToneBankSource(s)), kThreshold);
@@ -155,7 +155,8 @@ TEST(PeakLimiterTest, RequestSizeDoesNotChangeTheOutput) {
 
 TEST(PeakLimiterTest, GainFallsAheadOfALoudBlock) {
   // Two quiet blocks, then full scale from frame 2520 on.
-  auto *script = new ScriptSource([](int64_t frame, int) { return frame < 2520 ? 1000 : 0x200000; });
+  auto *script =
+      new ScriptSource([](int64_t frame, int) { return frame < 2520 ? 1000 : 0x200000; });
   PeakLimiter limiter(SourceRef(script), kThreshold);
   const int32_t loudGain = GainForPeak(0x200000, kThreshold);
   const std::vector<int32_t> out = Render(limiter, 2 * 1260 + 1260, 100);
@@ -266,4 +267,4 @@ TEST(LimiterFactoryTest, UnallocatableLimiterGivesSilence) {
   EXPECT_EQ(source->refCount, 1);
 }
 
-} // namespace
+}  // namespace

@@ -93,4 +93,4 @@ TEST(SourceFactoryTest, UnallocatableSourceGivesInvalidSilence) {
   }
 }
 
-} // namespace
+}  // namespace

@@ -17,7 +17,7 @@ struct DeathLog {
 };
 
 class CountingSource : public SoundSource {
-public:
+ public:
   explicit CountingSource(DeathLog &log, int32_t rate = 44100, uint8_t channels = 1)
       : SoundSource(rate, channels, 0x200000), log(log) {}
   ~CountingSource() override {
@@ -35,12 +35,12 @@ public:
 
   std::vector<int32_t> seeks;
 
-private:
+ private:
   DeathLog &log;
 };
 
 class PassThrough : public FilterSource {
-public:
+ public:
   explicit PassThrough(const SourceRef &source) : FilterSource(source) {}
   void Render(int32_t *buffer, int32_t frames) override { inner->Render(buffer, frames); }
 };
@@ -161,7 +161,7 @@ TEST(SourceRefTest, UnallocatableSilenceFallsBackToSharedSilence) {
     EXPECT_EQ(block[2], 0);
     a = keep;
     EXPECT_EQ(keep->refCount, 2);
-    keep.ResetToSilence(); // cannot allocate: the shared silence again
+    keep.ResetToSilence();  // cannot allocate: the shared silence again
     EXPECT_EQ(keep.Get(), b.Get());
     EXPECT_EQ(a->refCount, 1);
   }
@@ -195,4 +195,4 @@ TEST(FilterSourceTest, TakesInnerFormatAndForwardsQueries) {
   }
 }
 
-} // namespace
+}  // namespace

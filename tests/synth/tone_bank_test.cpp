@@ -22,7 +22,8 @@ std::vector<int32_t> Render(SoundSource &source, int32_t frames) {
 }
 
 // Renders frames in calls of the given sizes, cycling through them.
-std::vector<int32_t> RenderInChunks(SoundSource &source, int32_t frames, std::vector<int32_t> sizes) {
+std::vector<int32_t> RenderInChunks(SoundSource &source, int32_t frames,
+                                    std::vector<int32_t> sizes) {
   std::vector<int32_t> out(static_cast<size_t>(frames) * source.channels);
   int32_t done = 0;
   for (size_t i = 0; done < frames; ++i) {
@@ -52,32 +53,42 @@ TEST(AmplitudeTableTest, DecibelsToFixedGain) {
     int8_t db;
     int32_t gain;
   } cases[] = {
-      {0, 16777216},   {-6, 8408526},           {-20, 1677722},          {-90, 531},
-      {-126, 8},       {-127, 0},               {-128, 0},               {42, 2112126356},
-      {43, 0x7FFFFFFF}, {127, 0x7FFFFFFF},      {1, 18824346},           {-1, 14952709},
+      {0, 16777216},    {-6, 8408526},     {-20, 1677722}, {-90, 531},
+      {-126, 8},        {-127, 0},         {-128, 0},      {42, 2112126356},
+      {43, 0x7FFFFFFF}, {127, 0x7FFFFFFF}, {1, 18824346},  {-1, 14952709},
   };
   for (const auto &c : cases) {
     EXPECT_EQ(AmplitudeTable::Gain(c.db), c.gain) << int(c.db) << " dB";
   }
 }
 
-TEST(FixedMul24Test, TwelveBitPiecesTruncateLikeTheOriginal) {
+TEST(FixedMul24Test, TwelveBitPiecesTruncate) {
   const struct {
     int32_t a, gain, product;
   } cases[] = {
-      {131070, UnityGain, 131070},    {-131070, UnityGain, -131070},
-      {-1, UnityGain, -1},            {165794, 0, 0},
-      {-1, 8408526, -2},              {131070, 8408526, 65688},
-      {-131070, 8408526, -65691},     {165794, 2112126356, 20872226},
-      {-165794, 0x7FFFFFFF, -21221633}, {2097152, 0x3ffe00, 524224},
-      {-2097152, 0x3ffe00, -524224},  {524272, 0xfffe00, 524255},
-      {4095, 4095, 0},                {-4096, 1, -1},
+      {131070, UnityGain, 131070},
+      {-131070, UnityGain, -131070},
+      {-1, UnityGain, -1},
+      {165794, 0, 0},
+      {-1, 8408526, -2},
+      {131070, 8408526, 65688},
+      {-131070, 8408526, -65691},
+      {165794, 2112126356, 20872226},
+      {-165794, 0x7FFFFFFF, -21221633},
+      {2097152, 0x3ffe00, 524224},
+      {-2097152, 0x3ffe00, -524224},
+      {524272, 0xfffe00, 524255},
+      {4095, 4095, 0},
+      {-4096, 1, -1},
+      // Beyond what any source produces the products wrap to their low 32
+      // bits, as 32-bit multiplies do, instead of being undefined.
+      {INT32_MIN, INT32_MAX, 128},
+      {INT32_MAX, INT32_MAX, -257},
+      {INT32_MIN, INT32_MIN, 0},
   };
   for (const auto &c : cases) {
     EXPECT_EQ(FixedMul24(c.a, c.gain), c.product) << c.a << " x " << c.gain;
   }
-  // Inputs no source produces still give a defined (wrapped) result.
-  EXPECT_EQ(FixedMul24(INT32_MIN, 0x7FFFFFFF), FixedMul24(INT32_MIN, 0x7FFFFFFF));
 }
 
 TEST(DurationTest, MillisecondsToFrames) {
@@ -112,7 +123,10 @@ TEST(WavetableTest, ExtremesOfEveryWaveform) {
     std::vector<std::pair<int, int32_t>> entries;
   } cases[] = {
       {kWaveformSine, 131070, -131070, {{0, 0}, {743, 18610}, {8192, 131070}, {24576, -131070}}},
-      {kWaveformSquare, 92682, -92682, {{0, 92682}, {16383, 92682}, {16384, -92682}, {32767, -92682}}},
+      {kWaveformSquare,
+       92682,
+       -92682,
+       {{0, 92682}, {16383, 92682}, {16384, -92682}, {32767, -92682}}},
       {kWaveformTriangular,
        165794,
        -165794,
@@ -222,8 +236,8 @@ TEST(ToneBankTest, RelativeAmplitudeScalesEachTone) {
     int8_t db;
     int32_t gain;
   } cases[] = {
-      {true, 0, UnityGain}, {true, -6, 8408526}, {true, -127, 0}, {true, -128, 0},
-      {true, 42, 2112126356}, {false, -6, UnityGain},
+      {true, 0, UnityGain}, {true, -6, 8408526},    {true, -127, 0},
+      {true, -128, 0},      {true, 42, 2112126356}, {false, -6, UnityGain},
   };
   for (const auto &c : cases) {
     ToneSettings s = Tones(kWaveformSine, 1, 1000.0);
@@ -336,8 +350,8 @@ TEST(ToneBankTest, LinearSweepUpdatesOnTheThirtyTwoFrameGrid) {
     int32_t renderTo;
     uint32_t increment;
   } steps[] = {
-      {31, 97391548}, {32, 97460009}, {63, 97460009}, {64, 97530678}, {44095, 194701385},
-      {44096, 194772055}, {44100, 194772055},
+      {31, 97391548},     {32, 97460009},     {63, 97460009},     {64, 97530678},
+      {44095, 194701385}, {44096, 194772055}, {44100, 194772055},
   };
   int32_t rendered = 0;
   for (const auto &step : steps) {
@@ -371,7 +385,8 @@ TEST(ToneBankTest, LogSweepFollowsTheExponentialLaw) {
   const Oscillator &tone = source.GetOscillator(0, 0);
   Render(source, 32);
   // t = (e^(31/66150) − 1) / (e − 1)
-  EXPECT_EQ(tone.increment, 9739154u + static_cast<uint32_t>(tone.sweepDelta * 0.0002727967639082324));
+  EXPECT_EQ(tone.increment,
+            9739154u + static_cast<uint32_t>(tone.sweepDelta * 0.0002727967639082324));
   Render(source, 66150 - 32);
   EXPECT_NEAR(tone.increment, IncrementForFrequency(8000.0), 0.003 * tone.sweepDelta);
 }
@@ -419,7 +434,8 @@ TEST(ToneBankTest, ChunkSizeDoesNotChangeTheSamples) {
   }
   ToneBankSource whole(s);
   const std::vector<int32_t> reference = Render(whole, 12000);
-  for (std::vector<int32_t> sizes : {std::vector<int32_t>{1}, {7, 33, 1}, {4410}, {31, 32, 257, 1000}}) {
+  for (std::vector<int32_t> sizes :
+       {std::vector<int32_t>{1}, {7, 33, 1}, {4410}, {31, 32, 257, 1000}}) {
     ToneBankSource chunked(s);
     EXPECT_EQ(RenderInChunks(chunked, 12000, sizes), reference) << sizes[0];
   }
@@ -440,4 +456,4 @@ TEST(ToneBankTest, UnallocatableWavetableMakesAnInvalidSilentSource) {
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int32_t v) { return v == 0; }));
 }
 
-} // namespace
+}  // namespace

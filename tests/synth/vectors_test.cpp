@@ -101,8 +101,10 @@ std::string OutputHash(const Vector &v, int32_t blockFrames) {
 }
 
 TEST(Sha256Test, KnownDigests) {
-  EXPECT_EQ(Sha256::HexOf("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(Sha256::HexOf("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256::HexOf("", 0),
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Sha256::HexOf("abc", 3),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
   EXPECT_EQ(Sha256::HexOf(twoBlocks.data(), twoBlocks.size()),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
@@ -115,7 +117,9 @@ TEST(Sha256Test, KnownDigests) {
   EXPECT_EQ(pieces.FinishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-TEST(VectorsTest, TableIsComplete) { EXPECT_EQ(LoadVectors().size(), 6u); }
+TEST(VectorsTest, TableIsComplete) {
+  EXPECT_EQ(LoadVectors().size(), 6u);
+}
 
 TEST(VectorsTest, SourceStageMatchesReference) {
   for (const Vector &v : LoadVectors()) {
@@ -132,4 +136,4 @@ TEST(VectorsTest, OutputStageMatchesReference) {
   }
 }
 
-} // namespace
+}  // namespace
