@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -64,7 +65,14 @@ inline std::vector<Received> &Log() {
   return log;
 }
 
+// Called with every message the recording parent gets, before it records it.
+inline std::function<void(HWND, UINT, WPARAM, LPARAM)> &ParentHook() {
+  static std::function<void(HWND, UINT, WPARAM, LPARAM)> hook;
+  return hook;
+}
+
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (ParentHook()) ParentHook()(hwnd, message, wParam, lParam);
   if (message == WM_COMMAND) {
     Log().push_back({message, LOWORD(wParam), HIWORD(wParam), 0, 0, 0, 0, 0, lParam});
     return 0;
@@ -89,8 +97,9 @@ inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LP
 class HeadlessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartHeadlessScreen(80, 24);
+    StartHeadlessScreen(80, 24, utf8);
     Log().clear();
+    ParentHook() = nullptr;
     WNDCLASSW wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.lpszClassName = L"RecordingParent";
@@ -100,7 +109,10 @@ class HeadlessTest : public ::testing::Test {
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(parent, nullptr);
   }
-  void TearDown() override { StopScreen(); }
+  void TearDown() override {
+    ParentHook() = nullptr;
+    StopScreen();
+  }
 
   // Dispatches everything queued, input included, without blocking.
   static void Pump() {
@@ -137,6 +149,7 @@ class HeadlessTest : public ::testing::Test {
     return -1;
   }
 
+  bool utf8 = true;  // set before SetUp for an ASCII terminal
   HWND parent = nullptr;
   Watchdog watchdog;
 };
