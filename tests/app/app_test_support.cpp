@@ -8,7 +8,35 @@
 #include <deque>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "platform/window/screen_session.h"
+
+namespace {
+
+// Windows these tests create are published where other processes of the user
+// look for a running Wendrel; a private folder keeps the tests and a program
+// the user runs meanwhile from finding each other.
+class PrivateRuntimeFolder : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char pattern[] = "/tmp/wendrel-app-run-XXXXXX";
+    folder = mkdtemp(pattern);
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+
+ private:
+  std::string folder;
+};
+
+[[maybe_unused]] ::testing::Environment *const g_runtimeFolder =
+    ::testing::AddGlobalTestEnvironment(new PrivateRuntimeFolder);
+
+}  // namespace
 
 Watchdog::Watchdog(int seconds)
     : thread([this, seconds] {
