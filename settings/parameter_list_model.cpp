@@ -163,8 +163,12 @@ double ReadDouble(const wchar_t *text) {
     negative = rest[0] == '-';
     rest.remove_prefix(1);
   }
+  // from_chars takes a minus sign of its own, which would let "+-5" through.
+  if (!rest.empty() && rest[0] == '-') {
+    return 0.0;
+  }
   double value = 0.0;
-  bool hex = rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X');
+  bool hex = rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X') && rest[2] != '-';
   std::from_chars_result result{};
   std::string_view number = rest;
   if (hex) {
