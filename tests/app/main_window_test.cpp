@@ -382,6 +382,25 @@ TEST_F(MainWindowTest, StartsFromTheSettingsFile) {
   EXPECT_EQ(CellText(3, 1), L"440.00Hz");
 }
 
+// Only a damaged file holds these; the window must neither crash nor repair.
+TEST_F(MainWindowTest, DamagedSettingsFileShowsNoMarkOutsideTheGroups) {
+  ToneSettings stored;
+  std::memset(static_cast<void *>(&stored), 0xFF, sizeof(stored));
+  stored.toneCount = 40;
+  stored.waveform = 9;
+  std::filesystem::create_directories(std::filesystem::path(env.SettingsPath()).parent_path());
+  std::ofstream(env.SettingsPath(), std::ios::binary).write(reinterpret_cast<const char *>(&stored), sizeof(stored));
+
+  Create();
+  EXPECT_EQ(CheckedIn(2101, 2116), 0u);
+  EXPECT_EQ(CheckedIn(3041, 3047), 0u);
+  EXPECT_EQ(CheckedIn(3021, 3024), 3024u);
+  Command(kCmdPlay);
+  Command(kCmdStop);
+  EXPECT_EQ(window.settings.toneCount, 40);
+  EXPECT_EQ(window.settings.waveform, 9);
+}
+
 class MainWindowWavTest : public MainWindowTest {
  protected:
   MainWindowWavTest() : MainWindowTest("wav:" + WavPath()) {}
