@@ -33,8 +33,9 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, DWORD dwStackSize,
                     LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
                     DWORD dwCreationFlags, LPDWORD lpThreadId);
 
-// Maps the level to a nice value of that one thread (TIME_CRITICAL -15 ...
-// NORMAL 0 ... IDLE 19). An unprivileged process may not lower a nice value, so
+// Maps the level to a nice value of that one thread, relative to the process's
+// own (TIME_CRITICAL -15, HIGHEST -10, NORMAL 0, LOWEST +10, IDLE +19). An
+// unprivileged process may not lower a nice value, so
 // a raise the system refuses is taken as far as the process's limit allows and
 // otherwise ignored: the call still succeeds. FALSE only for a bad handle or a
 // level outside 0..7.

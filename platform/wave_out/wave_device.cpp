@@ -140,6 +140,7 @@ void WaveDevice::Complete(WAVEHDR *header) {
   if (head == nullptr) tail = nullptr;
   header->lpNext = nullptr;
   header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  if (head == nullptr) clockRunning = false;
   ++completed;
   if (faults.stallAfterBuffers >= 0 && completed >= faults.stallAfterBuffers) stalled = true;
   SignalOwner();
@@ -178,11 +179,12 @@ void WaveDevice::PlaybackLoop() {
       }
     }
     if (samples > 0) std::memcpy(staging.data(), header->lpData, samples * 2);
-    const Clock::time_point now = Clock::now();
-    if (!clockRunning || now > DueTime()) {
+    if (!clockRunning) {
       // Starting, or the owner let the queue run dry: time starts again now.
+      // Otherwise this buffer starts exactly where the last one ended, however
+      // late this thread woke up.
       clockRunning = true;
-      clockStart = now;
+      clockStart = Clock::now();
       clockFrames = 0;
     }
     clockFrames += frames;

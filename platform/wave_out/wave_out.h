@@ -4,7 +4,8 @@
 // order to a sink chosen at open by the environment variable WENDREL_AUDIO:
 // unset or "alsa:default" the sound card, "alsa:NAME" another ALSA device,
 // "null" nothing (paced by the clock), "wav:PATH" a 16-bit WAV file (paced by
-// the clock). Not for recording, looping or volume control.
+// the clock; each open starts the file afresh, since the next play may have
+// another format). Not for recording, looping or volume control.
 //
 // Threads: every call may come from any thread, but one device's calls are
 // expected from one owner at a time. While a buffer is queued (WHDR_INQUEUE) the
@@ -159,7 +160,9 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 // Queues dwBufferLength bytes (whole frames; a partial frame at the end is not
 // played): clears WHDR_DONE, sets WHDR_INQUEUE. WAVERR_UNPREPARED for an
 // unprepared header, WAVERR_STILLPLAYING for one already queued, MMSYSERR_ERROR
-// once the sink has failed for good (the buffer is then not queued).
+// once the sink has failed for good (a card that went away, a full disk): the
+// buffer is then not queued, and those still queued complete only by a reset,
+// so an owner that watches for a stalled device notices.
 MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 
 // Holds playback: no buffer completes until waveOutRestart. Pausing a paused

@@ -78,3 +78,42 @@ TEST_F(WaveOutTest, FaultsAreTakenAtOpenSoLaterChangesLeaveADeviceAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// /dev/full takes the file's creation and refuses the first data that reaches
+// the disk: a sink failing in the middle of a play.
+TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
+  WaveOutFaults faults;
+  faults.instantPacing = true;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("wav:/dev/full"), MMSYSERR_NOERROR);
+  for (int i = 0; i < 4; ++i) AddBuffer(8820);  // more than one stdio buffer each
+  WriteAll();
+  // Once the sink has failed, a write is refused; until then each probe queues
+  // behind the rest. The watchdog bounds the wait.
+  for (;;) {
+    TestBuffer &probe = AddBuffer(2);
+    MMRESULT result = waveOutWrite(device, &probe.header, sizeof(WAVEHDR));
+    if (result == MMSYSERR_ERROR) break;
+    ASSERT_EQ(result, MMSYSERR_NOERROR);
+    std::this_thread::yield();
+  }
+  EXPECT_FALSE(buffers.back().Queued());
+  // The first buffer's data could not be stored: it never completes, nor does
+  // any later one, until a reset returns them all.
+  EXPECT_EQ(DoneCount(), 0);
+  EXPECT_TRUE(buffers[0].Queued());
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(DoneCount(), int(buffers.size()) - 1);
+  EXPECT_EQ(waveOutWrite(device, &buffers[0].header, sizeof(WAVEHDR)), MMSYSERR_ERROR);
+  for (TestBuffer &buffer : buffers) {
+    EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  buffers.clear();
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_ERROR);  // closed all the same
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_INVALHANDLE);
+  device = nullptr;
+}
+
+}  // namespace
