@@ -81,6 +81,10 @@ bool AlsaSink::Write(const int16_t *samples, uint32_t frames, const std::atomic<
   while (frames > 0 && !abandon.load(std::memory_order_acquire)) {
     uint32_t chunk = std::min(frames, chunkFrames);
     snd_pcm_sframes_t written = snd_pcm_writei(pcm, samples, chunk);
+    if (written == 0) {
+      snd_pcm_wait(pcm, 100);
+      continue;
+    }
     if (written < 0) {
       // An underrun (the owner was late) or a suspend: recover and go on; only
       // what cannot be recovered is a failure.
@@ -105,6 +109,9 @@ bool AlsaSink::Finish() {
   assert(pcm != nullptr);
   // The device reported every buffer done once it was in the card; let the card
   // play it before the PCM is closed, or the end of a tone would be cut off.
+  // A sound shorter than the card's buffer has not even started: ALSA starts
+  // playing only once the buffer is full.
+  if (soundPending && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
   snd_pcm_sframes_t delay = 0;
   if (soundPending && snd_pcm_delay(pcm, &delay) == 0 && delay > 0) {
     int64_t ms = int64_t(delay) * 1000 / format.sampleRate + 1;
