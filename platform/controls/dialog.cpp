@@ -22,7 +22,10 @@ std::map<HWND, ModalState> &RunningDialogs() {
   return dialogs;
 }
 
-bool IsFramed(DWORD style) { return (style & (WS_BORDER | WS_DLGFRAME)) != 0; }
+// The window system frames a top-level window for any of these.
+bool IsFramed(DWORD style, DWORD exStyle) {
+  return (style & (WS_BORDER | WS_DLGFRAME)) != 0 || (exStyle & WS_EX_DLGMODALFRAME) != 0;
+}
 
 bool IsClass(HWND hwnd, LPCWSTR name) {
   WCHAR buffer[64] = L"";
@@ -139,7 +142,7 @@ HWND CreateDialogWindow(const DialogCellLayout &layout, HWND owner, DLGPROC proc
   EnsureControlClasses();
   EnsureDialogClass();
   RECT client = layout.clientCells;
-  int frame = IsFramed(layout.style) ? 1 : 0;
+  int frame = IsFramed(layout.style, layout.exStyle) ? 1 : 0;
   // Keep the whole dialog on the screen.
   RECT screen = ScreenCells();
   int width = client.right - client.left + 2 * frame, height = client.bottom - client.top + 2 * frame;

@@ -60,13 +60,13 @@ void SendDoubleClick(ListView &view, int item, POINT at) {
   info.hdr.code = NM_DBLCLK;
   info.iItem = item;
   info.ptAction = at;
-  if (item >= 0) info.lParam = [&] {
-      LVITEMW query{};
-      query.mask = LVIF_PARAM;
-      query.iItem = item;
-      view.model.GetItem(&query);
-      return query.lParam;
-    }();
+  if (item >= 0) {
+    LVITEMW query{};
+    query.mask = LVIF_PARAM;
+    query.iItem = item;
+    view.model.GetItem(&query);
+    info.lParam = query.lParam;
+  }
   if (GetKeyState(VK_SHIFT) < 0) info.uKeyFlags |= LVKF_SHIFT;
   if (GetKeyState(VK_CONTROL) < 0) info.uKeyFlags |= LVKF_CONTROL;
   SendMessageW(GetParent(view.hwnd), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
