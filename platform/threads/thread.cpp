@@ -51,7 +51,9 @@ void ApplyNice(pid_t tid, int level) {
 
 }  // namespace
 
-ThreadObject *CurrentThreadObject() { return t_currentThread; }
+ThreadObject *CurrentThreadObject() {
+  return t_currentThread;
+}
 
 void ThreadObject::Run(ThreadObject *self) {
   t_currentThread = self;
@@ -128,7 +130,9 @@ BOOL TerminateThread(HANDLE hThread, DWORD dwExitCode) {
   return TRUE;
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
+DWORD GetCurrentThreadId() {
+  return static_cast<DWORD>(gettid());
+}
 
 bool CurrentThreadTerminated() {
   return t_currentThread != nullptr && t_currentThread->terminated;

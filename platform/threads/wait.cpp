@@ -87,7 +87,7 @@ void Sleep(DWORD dwMilliseconds) {
 }
 
 DWORD GetTickCount() {
-  auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
-      Clock::now().time_since_epoch());
+  auto since =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
   return static_cast<DWORD>(since.count());
 }

@@ -23,9 +23,12 @@ void SilenceAlsa() {
 MMRESULT OpenError(int error) {
   switch (-error) {
     case EBUSY:
-    case EAGAIN: return MMSYSERR_ALLOCATED;
-    case ENOMEM: return MMSYSERR_NOMEM;
-    default: return MMSYSERR_NODRIVER;
+    case EAGAIN:
+      return MMSYSERR_ALLOCATED;
+    case ENOMEM:
+      return MMSYSERR_NOMEM;
+    default:
+      return MMSYSERR_NODRIVER;
   }
 }
 
@@ -115,7 +118,8 @@ bool AlsaSink::Finish() {
   snd_pcm_sframes_t delay = 0;
   if (soundPending && snd_pcm_delay(pcm, &delay) == 0 && delay > 0) {
     int64_t ms = int64_t(delay) * 1000 / format.sampleRate + 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::min<int64_t>(ms, kMaxPlayOutMilliseconds)));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(std::min<int64_t>(ms, kMaxPlayOutMilliseconds)));
   }
   int result = snd_pcm_close(pcm);
   pcm = nullptr;

@@ -30,6 +30,6 @@ class AlsaSink : public AudioSink {
 
   snd_pcm_t *pcm;
   SinkFormat format;
-  uint32_t chunkFrames;      // one ALSA period: how often a long write looks at abandon
+  uint32_t chunkFrames;       // one ALSA period: how often a long write looks at abandon
   bool soundPending = false;  // written since the last Discard, maybe not yet heard
 };

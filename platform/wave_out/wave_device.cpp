@@ -13,7 +13,9 @@ WaveDevice::WaveDevice(const SinkFormat &format, HANDLE event, std::unique_ptr<A
   stalled = faults.stallAfterBuffers == 0;
 }
 
-WaveDevice::~WaveDevice() { assert(!playback.joinable()); }
+WaveDevice::~WaveDevice() {
+  assert(!playback.joinable());
+}
 
 bool WaveDevice::Start() {
   try {
@@ -126,7 +128,8 @@ bool WaveDevice::FinishClose() {
 WaveDevice::Clock::time_point WaveDevice::DueTime() const {
   // Whole seconds and the remainder apart, so no product overflows in a long play.
   uint64_t rate = static_cast<uint64_t>(format.sampleRate);
-  uint64_t nanoseconds = clockFrames / rate * 1000000000ull + clockFrames % rate * 1000000000ull / rate;
+  uint64_t nanoseconds =
+      clockFrames / rate * 1000000000ull + clockFrames % rate * 1000000000ull / rate;
   return clockStart + std::chrono::nanoseconds(nanoseconds);
 }
 

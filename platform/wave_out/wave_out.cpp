@@ -46,7 +46,8 @@ template <typename Operation>
 MMRESULT WithHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh, Operation operation) {
   std::shared_ptr<WaveDevice> device = FindDevice(hwo);
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
-  if (pwh == nullptr || cbwh != sizeof(WAVEHDR) || pwh->lpData == nullptr) return MMSYSERR_INVALPARAM;
+  if (pwh == nullptr || cbwh != sizeof(WAVEHDR) || pwh->lpData == nullptr)
+    return MMSYSERR_INVALPARAM;
   return operation(*device, pwh);
 }
 
@@ -59,7 +60,9 @@ MMRESULT WithDevice(HWAVEOUT hwo, Operation operation) {
 
 }  // namespace
 
-UINT waveOutGetNumDevs() { return 1; }
+UINT waveOutGetNumDevs() {
+  return 1;
+}
 
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
                      DWORD_PTR, DWORD fdwOpen) {
@@ -110,15 +113,18 @@ MMRESULT waveOutClose(HWAVEOUT hwo) {
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
-  return WithHeader(hwo, pwh, cbwh, [](WaveDevice &device, WAVEHDR *header) { return device.Prepare(header); });
+  return WithHeader(hwo, pwh, cbwh,
+                    [](WaveDevice &device, WAVEHDR *header) { return device.Prepare(header); });
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
-  return WithHeader(hwo, pwh, cbwh, [](WaveDevice &device, WAVEHDR *header) { return device.Unprepare(header); });
+  return WithHeader(hwo, pwh, cbwh,
+                    [](WaveDevice &device, WAVEHDR *header) { return device.Unprepare(header); });
 }
 
 MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
-  return WithHeader(hwo, pwh, cbwh, [](WaveDevice &device, WAVEHDR *header) { return device.Write(header); });
+  return WithHeader(hwo, pwh, cbwh,
+                    [](WaveDevice &device, WAVEHDR *header) { return device.Write(header); });
 }
 
 MMRESULT waveOutPause(HWAVEOUT hwo) {

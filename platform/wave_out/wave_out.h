@@ -107,7 +107,9 @@ class WaveHeaderFlags {
   }
 
  private:
-  std::atomic_ref<DWORD> Atomic() const { return std::atomic_ref<DWORD>(const_cast<DWORD &>(value)); }
+  std::atomic_ref<DWORD> Atomic() const {
+    return std::atomic_ref<DWORD>(const_cast<DWORD &>(value));
+  }
   alignas(std::atomic_ref<DWORD>::required_alignment) DWORD value;
 };
 

@@ -27,10 +27,18 @@ TEST_P(EventBehaviour, FollowsItsResetRule) {
   for (Step step : c.steps) {
     SCOPED_TRACE(index++);
     switch (step) {
-      case Step::Set: EXPECT_EQ(SetEvent(event), TRUE); break;
-      case Step::Reset: EXPECT_EQ(ResetEvent(event), TRUE); break;
-      case Step::ExpectSignalled: EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0); break;
-      case Step::ExpectTimeout: EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT); break;
+      case Step::Set:
+        EXPECT_EQ(SetEvent(event), TRUE);
+        break;
+      case Step::Reset:
+        EXPECT_EQ(ResetEvent(event), TRUE);
+        break;
+      case Step::ExpectSignalled:
+        EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+        break;
+      case Step::ExpectTimeout:
+        EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+        break;
     }
   }
   EXPECT_EQ(CloseHandle(event), TRUE);
@@ -41,14 +49,21 @@ INSTANTIATE_TEST_SUITE_P(
     Events, EventBehaviour,
     testing::Values(
         EventCase{"ManualStartsClear", TRUE, FALSE, {S::ExpectTimeout, S::ExpectTimeout}},
-        EventCase{"ManualStaysSetUntilReset", TRUE, FALSE,
+        EventCase{"ManualStaysSetUntilReset",
+                  TRUE,
+                  FALSE,
                   {S::Set, S::ExpectSignalled, S::ExpectSignalled, S::Reset, S::ExpectTimeout}},
         EventCase{"ManualStartsSet", TRUE, TRUE, {S::ExpectSignalled, S::ExpectSignalled}},
-        EventCase{"ManualSetTwiceResetOnce", TRUE, FALSE, {S::Set, S::Set, S::Reset, S::ExpectTimeout}},
-        EventCase{"AutoReleasesOneWait", FALSE, FALSE,
+        EventCase{
+            "ManualSetTwiceResetOnce", TRUE, FALSE, {S::Set, S::Set, S::Reset, S::ExpectTimeout}},
+        EventCase{"AutoReleasesOneWait",
+                  FALSE,
+                  FALSE,
                   {S::ExpectTimeout, S::Set, S::ExpectSignalled, S::ExpectTimeout}},
         EventCase{"AutoStartsSet", FALSE, TRUE, {S::ExpectSignalled, S::ExpectTimeout}},
-        EventCase{"AutoSetTwiceStillOneWait", FALSE, FALSE,
+        EventCase{"AutoSetTwiceStillOneWait",
+                  FALSE,
+                  FALSE,
                   {S::Set, S::Set, S::ExpectSignalled, S::ExpectTimeout}},
         EventCase{"AutoResetBeforeWait", FALSE, TRUE, {S::Reset, S::ExpectTimeout}}),
     [](const testing::TestParamInfo<EventCase> &info) { return info.param.name; });
@@ -74,7 +89,8 @@ class WaitAny : public testing::TestWithParam<AnyCase> {};
 TEST_P(WaitAny, ReportsTheLowestSignalledIndex) {
   const AnyCase &c = GetParam();
   HANDLE events[3];
-  for (int i = 0; i < 3; ++i) events[i] = CreateEventW(nullptr, c.manualReset[i], c.initiallySet[i], nullptr);
+  for (int i = 0; i < 3; ++i)
+    events[i] = CreateEventW(nullptr, c.manualReset[i], c.initiallySet[i], nullptr);
   for (size_t i = 0; i < c.results.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), c.results[i]);
@@ -89,7 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
         AnyCase{"LastSet", {TRUE, TRUE, TRUE}, {FALSE, FALSE, TRUE}, {2, 2}},
         AnyCase{"LowestWins", {TRUE, TRUE, TRUE}, {FALSE, TRUE, TRUE}, {1, 1}},
         // Only the object that satisfied the wait is consumed.
-        AnyCase{"AutoConsumedInOrder", {FALSE, FALSE, FALSE}, {TRUE, FALSE, TRUE}, {0, 2, WAIT_TIMEOUT}},
+        AnyCase{"AutoConsumedInOrder",
+                {FALSE, FALSE, FALSE},
+                {TRUE, FALSE, TRUE},
+                {0, 2, WAIT_TIMEOUT}},
         AnyCase{"ManualShadowsLaterAuto", {TRUE, FALSE, FALSE}, {TRUE, TRUE, FALSE}, {0, 0}}),
     [](const testing::TestParamInfo<AnyCase> &info) { return info.param.name; });
 
@@ -176,7 +195,8 @@ DWORD WINAPI WaitBriefly(LPVOID parameter) {
 
 TEST(Wait, AHandleClosedDuringAWaitLetsTheWaitEnd) {
   Watchdog watchdog;
-  ClosingWait wait{CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  ClosingWait wait{CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                   CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   HANDLE thread = CreateThread(nullptr, 0, WaitBriefly, &wait, 0, nullptr);
   WaitForSingleObject(wait.waiting, INFINITE);
   EXPECT_EQ(CloseHandle(wait.event), TRUE);

@@ -260,9 +260,12 @@ struct AllocCase {
 
 TEST(LocalAlloc, HonoursTheFlagsItOffers) {
   const AllocCase cases[] = {
-      {LPTR, 4096, true, true},          {LMEM_FIXED, 64, true, false},
-      {LMEM_MOVEABLE, 17640, true, false}, {LHND, 100, true, true},
-      {LMEM_FIXED, 0, true, false},      {0x0100 /* LMEM_DISCARDABLE */, 16, false, false},
+      {LPTR, 4096, true, true},
+      {LMEM_FIXED, 64, true, false},
+      {LMEM_MOVEABLE, 17640, true, false},
+      {LHND, 100, true, true},
+      {LMEM_FIXED, 0, true, false},
+      {0x0100 /* LMEM_DISCARDABLE */, 16, false, false},
   };
   for (const AllocCase &c : cases) {
     SCOPED_TRACE(c.flags);

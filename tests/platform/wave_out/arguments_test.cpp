@@ -14,18 +14,25 @@ const OpenCase kOpenCases[] = {
     {"Mapped", [](WAVEFORMATEX &, UINT &, DWORD &f) { f |= WAVE_MAPPED; }, MMSYSERR_NOERROR},
     {"Mono", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(1, 44100); }, MMSYSERR_NOERROR},
     {"LowestRate", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 1); }, MMSYSERR_NOERROR},
-    {"HighestRate", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 384000); }, MMSYSERR_NOERROR},
+    {"HighestRate", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 384000); },
+     MMSYSERR_NOERROR},
     {"RateZero", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 0); }, WAVERR_BADFORMAT},
-    {"RateTooHigh", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 384001); }, WAVERR_BADFORMAT},
-    {"ThreeChannels", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(3, 44100); }, WAVERR_BADFORMAT},
-    {"NoChannels", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(0, 44100); }, WAVERR_BADFORMAT},
+    {"RateTooHigh", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(2, 384001); },
+     WAVERR_BADFORMAT},
+    {"ThreeChannels", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(3, 44100); },
+     WAVERR_BADFORMAT},
+    {"NoChannels", [](WAVEFORMATEX &w, UINT &, DWORD &) { w = PcmFormat(0, 44100); },
+     WAVERR_BADFORMAT},
     {"EightBits", [](WAVEFORMATEX &w, UINT &, DWORD &) { w.wBitsPerSample = 8; }, WAVERR_BADFORMAT},
     {"NotPcm", [](WAVEFORMATEX &w, UINT &, DWORD &) { w.wFormatTag = 3; }, WAVERR_BADFORMAT},
     {"BadAlign", [](WAVEFORMATEX &w, UINT &, DWORD &) { w.nBlockAlign = 2; }, WAVERR_BADFORMAT},
-    {"BadByteRate", [](WAVEFORMATEX &w, UINT &, DWORD &) { w.nAvgBytesPerSec += 1; }, WAVERR_BADFORMAT},
+    {"BadByteRate", [](WAVEFORMATEX &w, UINT &, DWORD &) { w.nAvgBytesPerSec += 1; },
+     WAVERR_BADFORMAT},
     {"SecondDevice", [](WAVEFORMATEX &, UINT &id, DWORD &) { id = 1; }, MMSYSERR_BADDEVICEID},
-    {"WindowCallback", [](WAVEFORMATEX &, UINT &, DWORD &f) { f = CALLBACK_WINDOW; }, MMSYSERR_NOTSUPPORTED},
-    {"FunctionCallback", [](WAVEFORMATEX &, UINT &, DWORD &f) { f = CALLBACK_FUNCTION; }, MMSYSERR_NOTSUPPORTED},
+    {"WindowCallback", [](WAVEFORMATEX &, UINT &, DWORD &f) { f = CALLBACK_WINDOW; },
+     MMSYSERR_NOTSUPPORTED},
+    {"FunctionCallback", [](WAVEFORMATEX &, UINT &, DWORD &f) { f = CALLBACK_FUNCTION; },
+     MMSYSERR_NOTSUPPORTED},
     {"UnknownCallback", [](WAVEFORMATEX &, UINT &, DWORD &f) { f = 0x40000; }, MMSYSERR_INVALFLAG},
     {"UnknownFlag", [](WAVEFORMATEX &, UINT &, DWORD &f) { f |= 0x100; }, MMSYSERR_INVALFLAG},
 };
@@ -54,7 +61,9 @@ TEST_P(OpenArguments, AreCheckedBeforeAnythingOpens) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, OpenArguments, testing::ValuesIn(kOpenCases),
-                         [](const testing::TestParamInfo<OpenCase> &info) { return info.param.name; });
+                         [](const testing::TestParamInfo<OpenCase> &info) {
+                           return info.param.name;
+                         });
 
 TEST_F(WaveOutTest, OpenRefusesMissingPointersAndBadEvents) {
   setenv("WENDREL_AUDIO", "null", 1);
@@ -64,9 +73,11 @@ TEST_F(WaveOutTest, OpenRefusesMissingPointersAndBadEvents) {
   EXPECT_EQ(waveOutOpen(nullptr, 0, &format, eventValue, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
   EXPECT_EQ(waveOutOpen(&opened, 0, nullptr, eventValue, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
   EXPECT_EQ(waveOutOpen(&opened, 0, &format, 0, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
-  HANDLE thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
-  EXPECT_EQ(waveOutOpen(&opened, 0, &format, reinterpret_cast<DWORD_PTR>(thread), 0, CALLBACK_EVENT),
-            MMSYSERR_INVALPARAM);
+  HANDLE thread = CreateThread(
+      nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+  EXPECT_EQ(
+      waveOutOpen(&opened, 0, &format, reinterpret_cast<DWORD_PTR>(thread), 0, CALLBACK_EVENT),
+      MMSYSERR_INVALPARAM);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
   EXPECT_EQ(opened, nullptr);
@@ -77,9 +88,10 @@ TEST_F(WaveOutTest, SinkChoicesThatCannotOpenFailWithAResult) {
     const char *audio;
     MMRESULT expected;
   };
-  for (Case c : {Case{"alsa:wendrel-no-such-device", MMSYSERR_NODRIVER}, Case{"bogus", MMSYSERR_NODRIVER},
-                 Case{"alsa:", MMSYSERR_NODRIVER}, Case{"wav:", MMSYSERR_NODRIVER},
-                 Case{"wav:/nonexistent-folder/x.wav", MMSYSERR_ERROR}}) {
+  for (Case c :
+       {Case{"alsa:wendrel-no-such-device", MMSYSERR_NODRIVER}, Case{"bogus", MMSYSERR_NODRIVER},
+        Case{"alsa:", MMSYSERR_NODRIVER}, Case{"wav:", MMSYSERR_NODRIVER},
+        Case{"wav:/nonexistent-folder/x.wav", MMSYSERR_ERROR}}) {
     SCOPED_TRACE(c.audio);
     EXPECT_EQ(Open(c.audio), c.expected);
     EXPECT_EQ(device, nullptr);

@@ -88,8 +88,10 @@ TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
   faults.instantPacing = true;
   SetWaveOutFaults(faults);
   ASSERT_EQ(Open("wav:/dev/full"), MMSYSERR_NOERROR);
-  for (int i = 0; i < 4; ++i) AddBuffer(8820);  // more than one stdio buffer each
+  for (int i = 0; i < 4; ++i) AddBuffer(8820);        // more than one stdio buffer each
+  EXPECT_EQ(waveOutPause(device), MMSYSERR_NOERROR);  // all four queue before the failure
   WriteAll();
+  EXPECT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
   // Once the sink has failed, a write is refused; until then each probe queues
   // behind the rest. The watchdog bounds the wait.
   for (;;) {

@@ -40,8 +40,10 @@ TEST_P(CompletesInOrder, MarksEachDoneAndSetsTheEvent) {
     for (TestBuffer &buffer : buffers) {
       DWORD flags = buffer.header.dwFlags;
       EXPECT_NE(flags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE | WHDR_INQUEUE);
-      if (!(flags & WHDR_DONE)) gap = true;
-      else EXPECT_FALSE(gap) << "a later buffer finished before an earlier one";
+      if (!(flags & WHDR_DONE))
+        gap = true;
+      else
+        EXPECT_FALSE(gap) << "a later buffer finished before an earlier one";
     }
     return DoneCount() == 6;
   }));
@@ -50,14 +52,15 @@ TEST_P(CompletesInOrder, MarksEachDoneAndSetsTheEvent) {
   EXPECT_EQ(record.Buffers(), 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sinks, CompletesInOrder,
-    testing::Values(SinkCase{"NullInstant", "null", true, 4410 * 2},
-                    // Paced by the clock: six buffers of 2 ms.
-                    SinkCase{"NullPaced", "null", false, 88 * 2},
-                    // The real ALSA path, through ALSA's own null device.
-                    SinkCase{"AlsaNull", "alsa:null", false, 4410 * 2}),
-    [](const testing::TestParamInfo<SinkCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Sinks, CompletesInOrder,
+                         testing::Values(SinkCase{"NullInstant", "null", true, 4410 * 2},
+                                         // Paced by the clock: six buffers of 2 ms.
+                                         SinkCase{"NullPaced", "null", false, 88 * 2},
+                                         // The real ALSA path, through ALSA's own null device.
+                                         SinkCase{"AlsaNull", "alsa:null", false, 4410 * 2}),
+                         [](const testing::TestParamInfo<SinkCase> &info) {
+                           return info.param.name;
+                         });
 
 TEST_F(WaveOutTest, AFinishedBufferCanBeWrittenAgain) {
   WaveOutFaults faults;

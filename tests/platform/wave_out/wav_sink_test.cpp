@@ -31,7 +31,8 @@ class WavSinkFile : public WaveOutTest, public testing::WithParamInterface<WavCa
 
 TEST_P(WavSinkFile, HoldsExactlyWhatWasPlayed) {
   const WavCase &c = GetParam();
-  std::string path = testing::TempDir() + "wendrel_wav_sink_" + std::to_string(getpid()) + "_" + c.name + ".wav";
+  std::string path =
+      testing::TempDir() + "wendrel_wav_sink_" + std::to_string(getpid()) + "_" + c.name + ".wav";
   WaveOutFaults faults;
   faults.instantPacing = true;
   SetWaveOutFaults(faults);
@@ -40,7 +41,8 @@ TEST_P(WavSinkFile, HoldsExactlyWhatWasPlayed) {
   WriteAll();
   ASSERT_TRUE(WaitUntil([this] { return DoneCount() == int(buffers.size()); }));
   std::vector<unsigned char> played = record.Bytes();
-  for (TestBuffer &buffer : buffers) waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR));
+  for (TestBuffer &buffer : buffers)
+    waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR));
   buffers.clear();
   ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
   device = nullptr;
@@ -78,12 +80,13 @@ TEST_P(WavSinkFile, HoldsExactlyWhatWasPlayed) {
   std::remove(path.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, WavSinkFile,
-    testing::Values(WavCase{"Stereo44100", 2, 44100, {8820, 8820, 100}},
-                    WavCase{"Mono8000", 1, 8000, {800, 1, 0, 799}},
-                    WavCase{"StereoPartialFrame", 2, 48000, {9, 4}},
-                    WavCase{"NothingPlayed", 2, 44100, {}}),
-    [](const testing::TestParamInfo<WavCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Formats, WavSinkFile,
+                         testing::Values(WavCase{"Stereo44100", 2, 44100, {8820, 8820, 100}},
+                                         WavCase{"Mono8000", 1, 8000, {800, 1, 0, 799}},
+                                         WavCase{"StereoPartialFrame", 2, 48000, {9, 4}},
+                                         WavCase{"NothingPlayed", 2, 44100, {}}),
+                         [](const testing::TestParamInfo<WavCase> &info) {
+                           return info.param.name;
+                         });
 
 }  // namespace

@@ -77,7 +77,8 @@ class WaveOutTest : public testing::Test {
     if (device != nullptr) {
       EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
       for (TestBuffer &buffer : buffers) {
-        EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)),
+                  MMSYSERR_NOERROR);
       }
       EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
     }
@@ -87,7 +88,8 @@ class WaveOutTest : public testing::Test {
     unsetenv("WENDREL_AUDIO");
   }
 
-  MMRESULT Open(const char *audio, int channels = 2, DWORD rate = 44100, DWORD flags = CALLBACK_EVENT) {
+  MMRESULT Open(const char *audio, int channels = 2, DWORD rate = 44100,
+                DWORD flags = CALLBACK_EVENT) {
     setenv("WENDREL_AUDIO", audio, 1);
     WAVEFORMATEX format = PcmFormat(channels, rate);
     return waveOutOpen(&device, 0, &format, reinterpret_cast<DWORD_PTR>(event), 0, flags);
