@@ -107,7 +107,9 @@ TEST_F(ListViewTest, KeysMoveTheFocusAndTheSelectionFollows) {
     EXPECT_EQ(Selected(), step.selected) << "key " << step.vk;
     EXPECT_EQ(Focused(), step.focused) << "key " << step.vk;
     EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), static_cast<LRESULT>(step.selected.size()));
-    if (!step.notes.empty()) EXPECT_EQ(Notes(), step.notes) << "key " << step.vk;
+    if (!step.notes.empty()) {
+      EXPECT_EQ(Notes(), step.notes) << "key " << step.vk;
+    }
   }
 }
 
