@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/render/command_line.h"
+#include "tools/render/play.h"
 #include "tools/render/render_job.h"
 
 int main(int argc, char **argv) {
@@ -16,10 +17,11 @@ int main(int argc, char **argv) {
   CLI::App app{"", "wendrel-render"};
   RenderOptions options;
   AddRenderOptions(app, options);
-  // Further modes add their options here, before parsing (a --play that sends
-  // the render to the sound card instead of a file, say).
+  // Further modes add their options here, before parsing.
+  bool play = false;
+  AddPlayOption(app, options, play);
 
   int status = ParseRenderCommandLine(app, options, argc, argv, std::cout, std::cerr);
   if (status >= 0) return status;
-  return RunRenderJob(options, std::cerr);
+  return play ? RunPlayJob(options, std::cerr) : RunRenderJob(options, std::cerr);
 }
