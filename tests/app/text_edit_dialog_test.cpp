@@ -102,6 +102,10 @@ class EditSelectedRowsTest : public TextEditDialogTest {
     settings.toneCount = 3;
     SetUpParameterList(list, settings);
   }
+  void TearDown() override {
+    DestroyWindow(parent);
+    TextEditDialogTest::TearDown();
+  }
 
   void Select(int row) {
     LVITEMW item = {};
