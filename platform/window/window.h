@@ -327,8 +327,9 @@ BOOL DeleteObject(HGDIOBJ ho);
 // ---------------------------------------------------------------------------
 // Messages and the queue
 
-// Calls the window's procedure at once, on the calling thread. Returns 0 for a
-// dead handle.
+// Calls the window's procedure at once. Only from the window's own thread:
+// for a dead window or one of another thread nothing is called and the
+// result is 0 (the system never sends across threads; its feeder posts).
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Any thread. Queues the message for the window's thread and wakes its
 // GetMessageW. A null window posts to the calling thread's own queue with a
@@ -342,11 +343,15 @@ void PostQuitMessage(int nExitCode);
 // when there is nothing, the screen is brought up to date and the thread
 // blocks. A WM_PAINT handed out counts as validated, so a procedure that does
 // not paint cannot spin the loop.
-// Keys: WM_KEYDOWN (WM_SYSKEYDOWN with Alt) with the VK_ code in wParam;
-// TranslateMessage then posts WM_CHAR for a key that types a character, and
-// for Enter (13), Tab (9), Backspace (8), Esc (27) and Ctrl+letter (1..26).
+// Keys: WM_KEYDOWN (WM_SYSKEYDOWN with Alt) with the VK_ code in wParam; a
+// terminal reports no key releases, so there is no WM_KEYUP. TranslateMessage
+// then posts WM_CHAR for a key that types a character, and for Enter (13),
+// Tab (9), Backspace (8), Esc (27) and Ctrl+letter (1..26). F1 is no key
+// message: WM_HELP (lParam a HELPINFO) is sent to the focused window.
 // Mouse: WM_LBUTTONDOWN / WM_LBUTTONDBLCLK / WM_LBUTTONUP with the client
 // coordinates in pixels of the cell's top-left corner and MK_ flags in wParam.
+// A double click is WM_LBUTTONDBLCLK whether or not the class asked for
+// CS_DBLCLKS. Clicks never change the active window.
 // Returns FALSE for WM_QUIT, -1 for a bad window filter, TRUE otherwise.
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 #define PM_NOREMOVE 0x0000
@@ -361,13 +366,19 @@ LRESULT DispatchMessageW(const MSG *lpMsg);
 // Focus, activation, capture, keyboard
 
 // Sends WM_KILLFOCUS to the window losing the focus, then WM_SETFOCUS to the
-// new one; activates the new one's top-level window. Null, a dead, hidden or
-// disabled window: nothing changes and the result is null. DefWindowProcW of
+// new one; activates the new one's top-level window (unless that has
+// WS_EX_NOACTIVATE). A dead or disabled window (or one inside a disabled
+// window): nothing changes and the result is null; a hidden one may take the
+// focus (a dialog focuses its control before it is shown). Null: no focus. DefWindowProcW of
 // WM_SETFOCUS on a top-level window hands the focus on to its first visible,
 // enabled child (a WS_TABSTOP one if any): on a terminal keys must land on a
 // control.
 HWND SetFocus(HWND hWnd);
 HWND GetFocus(void);
+// The active window is a top-level window of this thread; it gets
+// WM_ACTIVATE, the one losing it first. When it is hidden or destroyed, its
+// owner (if visible and enabled) or else the topmost visible, enabled window
+// takes over, and the focus goes back to where it was in that window.
 HWND GetActiveWindow(void);
 HWND SetActiveWindow(HWND hWnd);
 HWND GetForegroundWindow(void);
