@@ -11,7 +11,8 @@
 // expected from one owner at a time. While a buffer is queued (WHDR_INQUEUE) the
 // device owns it: the caller must not change or free it until WHDR_DONE is set.
 // With CALLBACK_EVENT the event is set after WHDR_DONE has been set on a
-// completed buffer, and also at open and at close, as on Win32.
+// completed buffer, and also at open and at close, as on Win32. Every call
+// answers MMSYSERR_INVALHANDLE for a handle that names no open device.
 #pragma once
 
 #include <atomic>
