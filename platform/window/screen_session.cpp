@@ -322,4 +322,11 @@ uint8_t ScreenAttributesAt(int column, int row) {
   return frame.At(column, row).attr;
 }
 
+bool ScreenCursor(int *column, int *row) {
+  if (!g_session.headless || g_session.headless->CursorColumn() < 0) return false;
+  if (column) *column = g_session.headless->CursorColumn();
+  if (row) *row = g_session.headless->CursorRow();
+  return true;
+}
+
 int ScreenFlashCount() { return g_session.headless ? g_session.headless->FlashCount() : 0; }

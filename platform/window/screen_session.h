@@ -51,6 +51,10 @@ std::vector<std::wstring> DumpScreen();
 // The attributes of one cell of the last composed screen.
 uint8_t ScreenAttributesAt(int column, int row);
 
+// Where the last composed screen shows the cursor (the focused window's
+// caret); false when it is hidden.
+bool ScreenCursor(int *column, int *row);
+
 // Counts of Flash() calls on the current screen (a second start asking this
 // process to come forward flashes it).
 int ScreenFlashCount();

@@ -1,4 +1,6 @@
+#include <clocale>
 #include <map>
+#include <string>
 
 #include "platform/window/paint.h"
 #include "window_test_support.h"
@@ -138,6 +140,45 @@ TEST_F(Paint, WithoutUtf8FramesUseAscii) {
   EXPECT_EQ(screen[1].substr(0, 6), L"+----+");
   EXPECT_EQ(screen[2].substr(0, 6), L"|    |");
   EXPECT_EQ(screen[3].substr(0, 6), L"+----+");
+}
+
+TEST_F(Paint, TheCursorShowsTheFocusedWindowsCaretOnly) {
+  HWND main = TopLevel();
+  HWND edit = Child(main, 100, 16, 26, 80, 13);
+  HWND other = Child(main, 101, 16, 52, 80, 13);
+  SetCaretCell(edit, 0, 3);
+  SetFocus(edit);
+  DumpScreen();
+  int column = -1;
+  int row = -1;
+  ASSERT_TRUE(ScreenCursor(&column, &row));
+  EXPECT_EQ(column, 5);  // 2 + 3
+  EXPECT_EQ(row, 3);     // title row + 2
+  SetCaretCell(edit, 0, 10);  // outside the box: hidden
+  DumpScreen();
+  EXPECT_FALSE(ScreenCursor(&column, &row));
+  SetCaretCell(edit, 0, 0);
+  SetFocus(other);
+  DumpScreen();
+  EXPECT_FALSE(ScreenCursor(&column, &row));
+}
+
+TEST_F(Paint, DoubleWidthCharactersTakeTwoCellsAndAreNeverSplit) {
+  struct Utf8Locale {
+    std::string saved = setlocale(LC_CTYPE, nullptr);
+    bool ok = setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+    ~Utf8Locale() { setlocale(LC_CTYPE, saved.c_str()); }
+  } locale;
+  if (!locale.ok || CharacterColumns(L'\x4e2d') != 2) GTEST_SKIP() << "no UTF-8 locale here";
+  HWND main = TopLevel();
+  HWND child = Child(main, 1, 0, 0, 40, 13);  // 5 cells
+  lines[child] = {L"a\x4e2d\x6587z"};          // widths 1 2 2 1: "z" does not fit
+  EXPECT_EQ(Row(1).substr(0, 6), L"a\x4e2d\x6587   ");
+  PAINTSTRUCT ps;
+  HDC hdc = BeginPaint(child, &ps);
+  PaintText(hdc, 0, 2, L"x");  // lands on the right half of the first wide one
+  EndPaint(child, &ps);
+  EXPECT_EQ(Row(1).substr(0, 6), L"a x\x6587  ");
 }
 
 TEST_F(Paint, ClientCellsAndDrawingOnDeadWindowsAreHarmless) {
