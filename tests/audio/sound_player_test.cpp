@@ -278,6 +278,10 @@ TEST_F(SoundPlayerTest, AFiniteSourceFillsWholeBlocksThenReportsItsLengthAndStop
     EXPECT_EQ(events[events.size() - 2], (Event{Event::Position, FramesToTenThousandths(c.frames, 44100), 77}));
     EXPECT_EQ(events.back(), (Event{Event::Stopped, 0, 77}));
     EXPECT_EQ(recorder.Count(Event::Stopped), 1);
+    // In between, each heard buffer's position at most once, in order.
+    for (size_t i = 3; i + 2 < events.size(); ++i) {
+      EXPECT_GT(events[i].value, events[i - 1].value) << Describe(events);
+    }
     EXPECT_FALSE(player.IsPlaying());
     EXPECT_TRUE(SoundPlayerTestAccess::HoldsSilence(player));
     EXPECT_EQ(source->refCount, 1);
