@@ -111,6 +111,9 @@ class HeadlessTest : public ::testing::Test {
   }
   void TearDown() override {
     ParentHook() = nullptr;
+    // Destroyed properly, so that the controls free their state: stopping the
+    // screen drops windows without a message.
+    if (IsWindow(parent)) DestroyWindow(parent);
     StopScreen();
   }
 

@@ -278,9 +278,8 @@ TEST_F(MenuBarTest, PostedMessagesFromAnotherThreadRunWhileAPopUpIsOpen) {
 }
 
 TEST_F(MenuBarTest, BarShowsAsciiImagesOnAPlainTerminal) {
-  StopScreen();
-  utf8 = false;
   HeadlessTest::TearDown();
+  utf8 = false;
   SetUp();
   EXPECT_EQ(DumpScreen()[22].substr(0, 32), L" File  Tone  Help   >  #  +  -  ");
 }
