@@ -147,6 +147,22 @@ TEST_F(ListViewTest, MessagesAnswerAsTheCallersExpect) {
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), kRows);
   EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
   EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 640 * 70 / 100);
+  struct Width {
+    int column;
+    int asked;  // LVSCW_AUTOSIZE (-1) fits the widest text, -2 on the last column fills the rest
+    LRESULT result;
+    int width;
+  } widths[] = {
+      {1, 100, TRUE, 100},
+      {1, -2, TRUE, 640 - 448},
+      {0, -1, TRUE, (17 + 2) * 8},  // "Sine 10 Frequency" and the focus mark's cell
+      {0, 448, TRUE, 448},
+      {2, 50, FALSE, 0},
+  };
+  for (const Width &w : widths) {
+    EXPECT_EQ(SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(w.column), MAKELPARAM(w.asked, 0)), w.result);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(w.column), 0), w.width) << w.asked;
+  }
 
   LVITEMW state{};
   state.stateMask = S;
