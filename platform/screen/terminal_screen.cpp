@@ -52,7 +52,7 @@ void EmergencyRestoreTerminal() {
 
 std::unique_ptr<TerminalScreen> TerminalScreen::Open(std::string *error) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    if (error) *error = "Wendrel needs a terminal: standard input and output must be a terminal.";
+    if (error) *error = "not started from a terminal: standard input and output must both be a terminal";
     return nullptr;
   }
   // Only the character type: numbers are formatted by the program itself and
@@ -60,12 +60,12 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(std::string *error) {
   setlocale(LC_CTYPE, "");
   bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   if (tcgetattr(STDIN_FILENO, &g_savedModes) != 0) {
-    if (error) *error = "Wendrel cannot read the terminal's settings.";
+    if (error) *error = "cannot read the terminal's settings";
     return nullptr;
   }
   SCREEN *screen = newterm(nullptr, stdout, stdin);
   if (screen == nullptr) {
-    if (error) *error = "Wendrel cannot use this terminal (is TERM set?).";
+    if (error) *error = "cannot use this terminal (is TERM set to a known terminal?)";
     return nullptr;
   }
   set_term(screen);

@@ -12,8 +12,8 @@
 
 class TerminalScreen : public Screen {
  public:
-  // Null, with a one-line reason, when standard input or output is not a
-  // terminal or curses cannot start on it.
+  // Null, with a one-line reason (no program name, no full stop), when
+  // standard input or output is not a terminal or curses cannot start on it.
   static std::unique_ptr<TerminalScreen> Open(std::string *error);
   ~TerminalScreen() override;
 
