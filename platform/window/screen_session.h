@@ -55,6 +55,6 @@ uint8_t ScreenAttributesAt(int column, int row);
 // caret); false when it is hidden.
 bool ScreenCursor(int *column, int *row);
 
-// Counts of Flash() calls on the current screen (a second start asking this
+// Headless only: how often the screen flashed (a second start asking this
 // process to come forward flashes it).
 int ScreenFlashCount();
