@@ -37,7 +37,8 @@ SoundPlayer::SoundPlayer()
       blockFrames(0),
       channels(0),
       ringIndex(0) {
-  InitializeCriticalSection(&lock);
+  lock = new CRITICAL_SECTION;
+  InitializeCriticalSection(lock);
   WNDCLASSW windowClass{};
   if (!GetClassInfoW(g_hInstance, kNotifyWindowClass, &windowClass)) {
     windowClass.style = 0;
@@ -60,7 +61,8 @@ SoundPlayer::~SoundPlayer() {
   if (waveEvent != nullptr) {
     CloseHandle(waveEvent);
   }
-  DeleteCriticalSection(&lock);
+  DeleteCriticalSection(lock);
+  delete lock;
 }
 
 LRESULT CALLBACK SoundPlayer::NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -145,9 +147,9 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
     // The feeder raises its own priority through threadHandle, which is only
     // stored once CreateThread has returned: holding the lock here orders
     // that store before the feeder's first pass.
-    EnterCriticalSection(&lock);
+    EnterCriticalSection(lock);
     StartThread(THREAD_PRIORITY_LOWEST);
-    LeaveCriticalSection(&lock);
+    LeaveCriticalSection(lock);
     // A thread that could not be created would leave a player that never
     // ends; undo the start instead.
     prepared = threadHandle != nullptr;
@@ -185,6 +187,15 @@ void SoundPlayer::Stop() {
     return;
   }
   StopThread(kStopTimeoutMs);
+  // A feeder that had to be terminated may have died holding the lock, which
+  // nothing can release any more: the next Start would wait for it forever.
+  // That lock is left to the dead thread and the player takes a new one.
+  if (TryEnterCriticalSection(lock)) {
+    LeaveCriticalSection(lock);
+  } else {
+    lock = new CRITICAL_SECTION;
+    InitializeCriticalSection(lock);
+  }
   waveOutReset(device);
   int32_t budgetMs = kUnprepareBudgetMs;
   for (WaveBuffer &buffer : buffers) {
@@ -206,7 +217,7 @@ void SoundPlayer::ThreadMain() {
   uint16_t idleCount = 0;
   for (;;) {
     ResetEvent(waveEvent);
-    EnterCriticalSection(&lock);
+    EnterCriticalSection(lock);
     WaveBuffer &buffer = buffers[ringIndex];
     if (IsDone(buffer.header)) {
       idleCount = 0;
@@ -238,7 +249,7 @@ void SoundPlayer::ThreadMain() {
         if (std::all_of(std::begin(buffers), std::end(buffers), [](const WaveBuffer &b) { return IsDone(b.header); })) {
           notifyFlags |= EndReached;
           PostMessageW(notifyWindow, WM_USER, 0, 0);
-          LeaveCriticalSection(&lock);
+          LeaveCriticalSection(lock);
           return;
         }
       }
@@ -247,7 +258,7 @@ void SoundPlayer::ThreadMain() {
         waveOutRestart(device);
         state.fetch_and(static_cast<uint16_t>(~Prebuffering), std::memory_order_relaxed);
       }
-      LeaveCriticalSection(&lock);
+      LeaveCriticalSection(lock);
     } else {
       if ((state.load(std::memory_order_relaxed) & RaisePriority) != 0) {
         SetThreadPriority(threadHandle, THREAD_PRIORITY_HIGHEST);
@@ -258,7 +269,7 @@ void SoundPlayer::ThreadMain() {
         notifyFlags |= EndReached;
         PostMessageW(notifyWindow, WM_USER, 0, 0);
       }
-      LeaveCriticalSection(&lock);
+      LeaveCriticalSection(lock);
       WaitForStopOr(waveEvent, kIdleWaitMs);
     }
     if (StopRequested()) {
@@ -270,13 +281,13 @@ void SoundPlayer::ThreadMain() {
 
 void SoundPlayer::DispatchNotifications() {
   ChannelLevels pendingLevels;
-  EnterCriticalSection(&lock);
+  EnterCriticalSection(lock);
   const uint16_t pending = notifyFlags;
   notifyFlags = 0;
   const int32_t pendingPosition = position;
   CopyLevels(pendingLevels, levels);
   const int32_t length = (pending & EndReached) != 0 ? source->GetLength() : 0;
-  LeaveCriticalSection(&lock);
+  LeaveCriticalSection(lock);
 
   if ((pending & EndReached) != 0) {
     if (listener != nullptr) {

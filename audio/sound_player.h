@@ -91,7 +91,8 @@ class SoundPlayer : public WorkerThread {
   int32_t ToTenThousandths(int32_t frames);
   void FreeConversionBlock();
 
-  CRITICAL_SECTION lock;
+  // Replaced (and the old one abandoned) when a terminated feeder kept it.
+  CRITICAL_SECTION *lock;
   HANDLE waveEvent;
   HWND notifyWindow;
   int8_t deviceId;
