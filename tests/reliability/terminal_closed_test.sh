@@ -28,7 +28,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # The screen is polled: nothing in a terminal can be waited on directly.
 wait_for() {
   local session=$1 text=$2 deadline=$((SECONDS + 20))
-  until tmux -L "$server" capture-pane -p -t "$session" | grep -qF -- "$text"; do
+  until tmux -L "$server" capture-pane -p -t "$session" 2>/dev/null | grep -qF -- "$text"; do
     [ $SECONDS -lt $deadline ] || fail "$session never showed \"$text\""
     sleep 0.1
   done
@@ -41,7 +41,7 @@ drill() {
   local config="$tmp/config-$how"
   local settings="$config/wendrel/Current.tdf"
   tmux -L "$server" new-session -d -s "$session" -x 100 -y 30 \
-    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$config' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO=null exec '$wendrel'"
+    "exec env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$config' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO=null '$wendrel'"
   wait_for "$session" "1000.00Hz"
   local pid
   pid=$(tmux -L "$server" display-message -p -t "$session" '#{pane_pid}')
