@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -107,8 +108,8 @@ class CyclingWindow : public MainWindow {
 
 TEST(Load, ThousandPlayStopCyclesFromTheKeyboard) {
   Watchdog watchdog(1200);
-  TestEnvironment env("wav:" + std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                      "/wendrel-load-cycles.wav");
+  const std::string wav = std::filesystem::temp_directory_path() / "wendrel-load-cycles.wav";
+  TestEnvironment env("wav:" + wav);
   StartHeadlessScreen(80, 30);
   CyclingWindow window;
   window.target = 1000;
@@ -120,6 +121,7 @@ TEST(Load, ThousandPlayStopCyclesFromTheKeyboard) {
               peakAt1000, window.rssAt100, CurrentRssKb());
   EXPECT_LT(peakAt1000 - window.peakAt100, kAllowedGrowthKb);
   StopScreen();
+  std::filesystem::remove(wav);
 }
 
 }  // namespace
