@@ -26,6 +26,16 @@ void EnsureControlClasses() {
 
 void InitCommonControls(void) { EnsureControlClasses(); }
 
+void RegisterStateClass(LPCWSTR name, WNDPROC proc) {
+  if (IsRegistered(name)) return;
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = sizeof(LONG_PTR);
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+}
+
 void NotifyParentCommand(HWND control, WORD code) {
   HWND parent = GetParent(control);
   if (!parent) return;

@@ -18,6 +18,11 @@ void RegisterEditClass();
 void RegisterButtonClass();
 void RegisterStaticClass();
 
+// Registers a platform window class whose windows keep a state object in their
+// first extra word, unless it is registered already (a reset of the window
+// system unregisters every class).
+void RegisterStateClass(LPCWSTR name, WNDPROC proc);
+
 // Each control keeps its state object in the first extra word of its window.
 template <typename T>
 T *ControlState(HWND hwnd) {

@@ -249,11 +249,4 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-void RegisterEditClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = EditProc;
-  wc.cbWndExtra = sizeof(LONG);
-  wc.lpszClassName = WC_EDITW;
-  RegisterClassW(&wc);
-}
+void RegisterEditClass() { RegisterStateClass(WC_EDITW, EditProc); }

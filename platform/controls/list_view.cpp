@@ -311,11 +311,4 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-void RegisterListViewClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = ListViewProc;
-  wc.cbWndExtra = sizeof(LONG);
-  wc.lpszClassName = WC_LISTVIEWW;
-  RegisterClassW(&wc);
-}
+void RegisterListViewClass() { RegisterStateClass(WC_LISTVIEWW, ListViewProc); }

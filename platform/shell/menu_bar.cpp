@@ -261,16 +261,7 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
-void EnsureBarClass() {
-  WNDCLASSW info{};
-  if (GetClassInfoW(nullptr, WC_MENUBARW, &info)) return;
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = MenuBarProc;
-  wc.cbWndExtra = sizeof(LONG);
-  wc.lpszClassName = WC_MENUBARW;
-  RegisterClassW(&wc);
-}
+void EnsureBarClass() { RegisterStateClass(WC_MENUBARW, MenuBarProc); }
 
 // The buttons of a menu-bar resource: the menu id, a count, then seven words
 // per button (image, command, state, style, caption string, 0, pop-up).

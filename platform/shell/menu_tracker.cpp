@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <string>
 
+#include "platform/controls/common_controls.h"
 #include "platform/controls/menu.h"
 #include "platform/controls/menu_model.h"
 #include "platform/controls/text_fit.h"
@@ -76,16 +77,7 @@ LRESULT CALLBACK PopupMenuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void EnsurePopupClass() {
-  WNDCLASSW info{};
-  if (GetClassInfoW(nullptr, WC_POPUPMENUW, &info)) return;
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = PopupMenuProc;
-  wc.cbWndExtra = sizeof(LONG);
-  wc.lpszClassName = WC_POPUPMENUW;
-  RegisterClassW(&wc);
-}
+void EnsurePopupClass() { RegisterStateClass(WC_POPUPMENUW, PopupMenuProc); }
 
 int ScreenColumns() {
   RECT screen{};
