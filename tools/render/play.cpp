@@ -29,11 +29,6 @@ constexpr WCHAR kControlWindowClass[] = L"LRenderPlay_Window";
 // Stands in for the output name once --play is parsed; never opened.
 constexpr const char *kPlayOutput = "(sound output)";
 
-int Fail(std::ostream &err, int status, const std::string &message) {
-  err << "wendrel-render: " << message << "\n";
-  return status;
-}
-
 // Prints what the player reports and notices the end of the play.
 class ProgressLine : public PlayerListener {
  public:
@@ -141,24 +136,17 @@ void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
 
 int RunPlayJob(const RenderOptions &options, std::ostream &err) {
   ToneSettings settings;
-  if (!options.settingsPath.empty()) {
-    std::wstring name = CommandLinePathToWide(options.settingsPath);
-    // A short file replaces only its leading bytes, as at the program's start.
-    if (name.empty() || !ReadFileBytesCounted(name.c_str(), &settings, kToneSettingsSize).opened) {
-      return Fail(err, 2, "cannot read settings file " + options.settingsPath);
-    }
-  }
-  ApplyEdits(options, settings);
+  if (!ReadRenderSettings(options, settings, err)) return 2;
   if (!options.savePath.empty()) {
     std::wstring saveName = CommandLinePathToWide(options.savePath);
     if (saveName.empty() || !WriteFileBytes(saveName.c_str(), &settings, kToneSettingsSize)) {
-      return Fail(err, 2, "cannot write settings file " + options.savePath);
+      return FailRender(err, 2, "cannot write settings file " + options.savePath);
     }
   }
   SetFixedRandomSeed(options.seed);
   SourceRef source = CreateSourceFromSettings(settings);
   if (source->IsInvalid()) {
-    return Fail(err, 2, "these settings give nothing the player could play");
+    return FailRender(err, 2, "these settings give nothing the player could play");
   }
   const bool continuous = (settings.flags & kFlagDuration) == 0 || settings.durationMs == 0;
   return PlaySource(source, continuous);
