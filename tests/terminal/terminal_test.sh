@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# The main window's controls in a real terminal (tmux, 80 x 24), driven by
+# keys and by xterm SGR mouse reports typed into the pane: the title, the
+# parameter rows, the soft menu bar with its tool bar images; the Tone pop-up
+# opened by Alt+T and by a click, an item chosen by a click; tool bar buttons
+# by key and by click; the value edit dialog opened by Enter and by a double
+# click, cancelled and confirmed by key and by click.
+#
+# Usage: terminal_test.sh TERMINAL_DEMO
+set -euo pipefail
+
+demo=$1
+tmp=$(mktemp -d /tmp/wendrel-terminal-XXXXXX)
+server="wendrel-terminal-$$"
+session=demo
+columns=80
+rows=24
+
+cleanup() {
+  tmux -L "$server" kill-server 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+screen() { tmux -L "$server" capture-pane -p -t "$session"; }
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- screen:" >&2
+  screen >&2 || true
+  exit 1
+}
+
+mkdir -p "$tmp/run"
+chmod 700 "$tmp/run"
+tmux -L "$server" new-session -d -s "$session" -x "$columns" -y "$rows" \
+  "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$tmp/config' XDG_RUNTIME_DIR='$tmp/run' '$demo'"
+tmux -L "$server" set-option -t "$session" remain-on-exit on >/dev/null
+
+# Nothing in a terminal can be waited on directly: the screen is polled, with
+# a time-out so that a loaded machine is waited for and a fault still fails.
+wait_for() {
+  local text=$1 deadline=$((SECONDS + 5))
+  until screen | grep -qF -- "$text"; do
+    [ $SECONDS -lt $deadline ] || fail "the screen never showed \"$text\""
+    sleep 0.05
+  done
+}
+wait_gone() {
+  local text=$1 deadline=$((SECONDS + 5))
+  while screen | grep -qF -- "$text"; do
+    [ $SECONDS -lt $deadline ] || fail "the screen kept showing \"$text\""
+    sleep 0.05
+  done
+}
+# line N: row N of the screen (from 1), trailing blanks removed.
+line() { screen | sed -n "${1}p" | sed -e 's/[[:space:]]*$//'; }
+wait_line() {
+  local row=$1 text=$2 deadline=$((SECONDS + 5))
+  until [ "$(line "$row")" = "$text" ]; do
+    [ $SECONDS -lt $deadline ] || fail "row $row never read \"$text\" (it reads \"$(line "$row")\")"
+    sleep 0.05
+  done
+}
+keys() { tmux -L "$server" send-keys -t "$session" "$@"; }
+
+# cell TEXT: "COLUMN ROW" (both from 1, as the mouse reports count) of the
+# first character of TEXT's first appearance on the screen.
+cell() {
+  screen | python3 -c '
+import sys
+text = sys.argv[1]
+for row, line in enumerate(sys.stdin.read().split("\n"), 1):
+    column = line.find(text)
+    if column >= 0:
+        print(column + 1, row)
+        break
+' "$1"
+}
+# The bytes an xterm sends for a left press and release at a cell, typed into
+# the pane as they are, so they reach the program's input like a real click.
+press() { printf '\e[<0;%d;%dM' "$1" "$2"; }
+release() { printf '\e[<0;%d;%dm' "$1" "$2"; }
+click() { keys -l "$(press "$1" "$2")$(release "$1" "$2")"; }
+# Both clicks in one write: well inside the double-click time however slow
+# the machine.
+double_click() { keys -l "$(press "$1" "$2")$(release "$1" "$2")$(press "$1" "$2")$(release "$1" "$2")"; }
+click_on() {
+  local position
+  position=$(cell "$1")
+  [ -n "$position" ] || fail "nothing reads \"$1\" to click on"
+  # shellcheck disable=SC2086
+  click $position
+}
+
+# dialog_shows LABEL: the value edit dialog's caption, the row above its edit
+# box, is LABEL (cut where the narrow dialog ends it, but not to nothing).
+dialog_shows() {
+  screen | python3 -c '
+import re, sys
+label = sys.argv[1]
+lines = sys.stdin.read().split("\n")
+box = next((i for i, line in enumerate(lines) if "│┌" in line), None)
+if box is None or box == 0:
+    sys.exit("no edit box on the screen")
+caption = re.split(r"\s{2,}", lines[box - 1].strip())[0]
+if len(caption) < 12 or not label.startswith(caption):
+    sys.exit(f"the caption reads \"{caption}\"")
+' "$1"
+}
+
+title() { line 1 | sed -e 's/^ //'; }
+wait_title() {
+  local text=$1 deadline=$((SECONDS + 5))
+  until [ "$(title)" = "$text" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the title never read \"$text\" (it reads \"$(title)\")"
+    sleep 0.05
+  done
+}
+
+# ---------------------------------------------------------------------------
+# What the screen shows at start.
+
+wait_for "Sine 3 Relative Amplitude"
+[ "$(title)" = "Wendrel" ] || fail "the title row reads \"$(title)\""
+
+expected_rows=(
+  "Sine 1 Start Left Frequency|440.00Hz"
+  "Sine 1 End Left Frequency|1000.00Hz"
+  "Sine 1 Start Right Frequency|1000.00Hz"
+  "Sine 1 End Right Frequency|1000.00Hz"
+  "Sine 1 Relative Amplitude|0dB"
+  "Sine 3 End Right Frequency|1000.00Hz"
+  "Sine Duration|1000ms"
+)
+list_text=$(screen | sed -n "2,$((rows - 2))p")
+for entry in "${expected_rows[@]}"; do
+  label=${entry%%|*} value=${entry#*|}
+  echo "$list_text" | grep -qE -- "^.${label} +${value}\$" || fail "no row \"$label\" showing $value"
+done
+
+bar=$(line $((rows - 1)))
+[[ "$bar" =~ ^\ File\ +Tone\ +Help\ +▶\ +■\ +\+\ +−$ ]] || fail "the menu bar reads \"$bar\""
+
+# ---------------------------------------------------------------------------
+# The Tone pop-up by Alt+T, then by a click on its button; an item chosen by
+# a click arrives as its command.
+
+keys M-t
+wait_for "Number of Tones"
+wait_for "Sweep (Linear)"
+keys Escape
+wait_gone "Number of Tones"
+
+click_on "Tone"
+wait_for "Number of Tones"
+click_on "Stereo"
+wait_title "Wendrel: command 3032"
+wait_gone "Number of Tones"
+
+# The File pop-up by Alt+F; Esc closes it without a command.
+keys M-f
+wait_for "Exit"
+keys Escape
+wait_gone "Exit"
+[ "$(title)" = "Wendrel: command 3032" ] || fail "closing a pop-up delivered a command: $(title)"
+
+# ---------------------------------------------------------------------------
+# Tool bar buttons: by key, by click.
+
+keys s
+wait_title "Wendrel: command 302"
+click_on "▶"
+wait_title "Wendrel: command 301"
+click_on "−"
+wait_title "Wendrel: command 304"
+keys +
+wait_title "Wendrel: command 303"
+
+# ---------------------------------------------------------------------------
+# The value edit dialog by keys: the first row, Enter; Esc cancels, Enter
+# confirms a typed value.
+
+keys Home
+keys Enter
+wait_for "Cancel"
+dialog_shows "Sine 1 Start Left Frequency" || fail "the dialog is not the first row's"
+wait_for "│440.00Hz"
+keys Escape
+wait_gone "Cancel"
+echo "$(line 2)" | grep -qE "440.00Hz$" || fail "a cancelled dialog changed the row: $(line 2)"
+
+keys Enter
+wait_for "│440.00Hz"
+keys -l 220
+keys Enter
+wait_gone "Cancel"
+wait_for "220.00Hz"
+line 2 | grep -qE "^.Sine 1 Start Left Frequency +220.00Hz$" || fail "the confirmed value is not in the first row: $(line 2)"
+
+# ---------------------------------------------------------------------------
+# The value edit dialog by mouse: a click selects a row; a double click on
+# another row opens the dialog for it; its buttons answer clicks.
+
+position=$(cell "Sine 2 Start Right Frequency")
+[ -n "$position" ] || fail "no row \"Sine 2 Start Right Frequency\""
+# shellcheck disable=SC2086
+double_click $position
+wait_for "Cancel"
+dialog_shows "Sine 2 Start Right Frequency" || fail "the dialog is not the double-clicked row's"
+click_on "Cancel"
+wait_gone "Cancel"
+
+# A single click on one row then Enter edits that row alone.
+click_on "Sine 2 Relative Amplitude"
+keys Enter
+wait_for "Cancel"
+wait_for "│0dB"
+dialog_shows "Sine 2 Relative Amplitude" || fail "Enter after a click did not edit the clicked row"
+keys -l -- -6
+click_on "OK"
+wait_gone "Cancel"
+screen | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "the value confirmed by a click did not reach the row"
+
+# ---------------------------------------------------------------------------
+# Ctrl+Q closes the window and the program ends well.
+
+keys C-q
+# tmux marks the pane dead when the terminal closes, and knows the status
+# only once it has reaped the process: wait for the status itself.
+exit_status() {
+  tmux -L "$server" display-message -p -t "$session" \
+    '#{?pane_dead,#{pane_dead_status}#{?pane_dead_signal,signal #{pane_dead_signal},},}'
+}
+deadline=$((SECONDS + 5))
+until [ -n "$(exit_status)" ]; do
+  [ $SECONDS -lt $deadline ] || fail "Ctrl+Q did not end the program"
+  sleep 0.05
+done
+[ "$(exit_status)" = 0 ] || fail "the program ended with status $(exit_status)"
+
+echo "terminal: all passed"
