@@ -33,8 +33,10 @@ fail() {
 
 mkdir -p "$tmp/run"
 chmod 700 "$tmp/run"
+# The exit status goes to a file: tmux can leave a finished program unreaped
+# for seconds, and its pane status with it.
 tmux -L "$server" new-session -d -s "$session" -x "$columns" -y "$rows" \
-  "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$tmp/config' XDG_RUNTIME_DIR='$tmp/run' '$demo'"
+  "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$tmp/config' XDG_RUNTIME_DIR='$tmp/run' '$demo'; echo \$? >'$tmp/status'"
 tmux -L "$server" set-option -t "$session" remain-on-exit on >/dev/null
 
 # Nothing in a terminal can be waited on directly: the screen is polled, with
@@ -79,18 +81,20 @@ for row, line in enumerate(sys.stdin.read().split("\n"), 1):
 }
 # The bytes an xterm sends for a left press and release at a cell, typed into
 # the pane as they are, so they reach the program's input like a real click.
-press() { printf '\e[<0;%d;%dM' "$1" "$2"; }
-release() { printf '\e[<0;%d;%dm' "$1" "$2"; }
-click() { keys -l "$(press "$1" "$2")$(release "$1" "$2")"; }
+# A third argument is the report's modifier bits (16 Ctrl, 4 Shift).
+press() { printf '\e[<%d;%d;%dM' "${3:-0}" "$1" "$2"; }
+release() { printf '\e[<%d;%d;%dm' "${3:-0}" "$1" "$2"; }
+click() { keys -l "$(press "$@")$(release "$@")"; }
 # Both clicks in one write: well inside the double-click time however slow
 # the machine.
 double_click() { keys -l "$(press "$1" "$2")$(release "$1" "$2")$(press "$1" "$2")$(release "$1" "$2")"; }
+# click_on TEXT [MODIFIERS]
 click_on() {
   local position
   position=$(cell "$1")
   [ -n "$position" ] || fail "nothing reads \"$1\" to click on"
   # shellcheck disable=SC2086
-  click $position
+  click $position "${2:-0}"
 }
 
 # dialog_shows LABEL: the value edit dialog's caption, the row above its edit
@@ -102,11 +106,17 @@ label = sys.argv[1]
 lines = sys.stdin.read().split("\n")
 box = next((i for i, line in enumerate(lines) if "│┌" in line), None)
 if box is None or box == 0:
-    sys.exit("no edit box on the screen")
+    sys.exit(1)
 caption = re.split(r"\s{2,}", lines[box - 1].strip())[0]
-if len(caption) < 12 or not label.startswith(caption):
-    sys.exit(f"the caption reads \"{caption}\"")
+sys.exit(0 if len(caption) >= 12 and label.startswith(caption) else 1)
 ' "$1"
+}
+wait_dialog() {
+  local label=$1 why=$2 deadline=$((SECONDS + 5))
+  until dialog_shows "$label"; do
+    [ $SECONDS -lt $deadline ] || fail "$why: no dialog for \"$label\""
+    sleep 0.05
+  done
 }
 
 title() { line 1 | sed -e 's/^ //'; }
@@ -138,6 +148,12 @@ for entry in "${expected_rows[@]}"; do
   label=${entry%%|*} value=${entry#*|}
   echo "$list_text" | grep -qE -- "^.${label} +${value}\$" || fail "no row \"$label\" showing $value"
 done
+
+# Clicks reach the program as bytes whatever it asked for; the terminal must
+# also have been told to report them (xterm buttons, SGR form), or a real one
+# would send nothing.
+mouse_modes() { tmux -L "$server" display-message -p -t "$session" '#{mouse_standard_flag}#{mouse_sgr_flag}'; }
+[ "$(mouse_modes)" = 11 ] || fail "mouse reporting is not on (standard, SGR: $(mouse_modes))"
 
 bar=$(line $((rows - 1)))
 [[ "$bar" =~ ^\ File\ +Tone\ +Help\ +▶\ +■\ +\+\ +−$ ]] || fail "the menu bar reads \"$bar\""
@@ -184,11 +200,11 @@ wait_title "Wendrel: command 303"
 keys Home
 keys Enter
 wait_for "Cancel"
-dialog_shows "Sine 1 Start Left Frequency" || fail "the dialog is not the first row's"
+wait_dialog "Sine 1 Start Left Frequency" "the dialog is not the first row's"
 wait_for "│440.00Hz"
 keys Escape
 wait_gone "Cancel"
-echo "$(line 2)" | grep -qE "440.00Hz$" || fail "a cancelled dialog changed the row: $(line 2)"
+line 2 | grep -qE "440.00Hz$" || fail "a cancelled dialog changed the row: $(line 2)"
 
 keys Enter
 wait_for "│440.00Hz"
@@ -207,7 +223,7 @@ position=$(cell "Sine 2 Start Right Frequency")
 # shellcheck disable=SC2086
 double_click $position
 wait_for "Cancel"
-dialog_shows "Sine 2 Start Right Frequency" || fail "the dialog is not the double-clicked row's"
+wait_dialog "Sine 2 Start Right Frequency" "the dialog is not the double-clicked row's"
 click_on "Cancel"
 wait_gone "Cancel"
 
@@ -216,27 +232,61 @@ click_on "Sine 2 Relative Amplitude"
 keys Enter
 wait_for "Cancel"
 wait_for "│0dB"
-dialog_shows "Sine 2 Relative Amplitude" || fail "Enter after a click did not edit the clicked row"
+wait_dialog "Sine 2 Relative Amplitude" "Enter after a click did not edit the clicked row"
 keys -l -- -6
 click_on "OK"
 wait_gone "Cancel"
 screen | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "the value confirmed by a click did not reach the row"
 
+# Ctrl+click adds a row to the selection: Enter then offers both rows, in
+# list order, one dialog after the other.
+click_on "Sine 3 Relative Amplitude"
+click_on "Sine 1 Relative Amplitude" 16
+keys Enter
+wait_for "Cancel"
+wait_dialog "Sine 1 Relative Amplitude" "the first of two selected rows was not offered first"
+keys -l -- -3
+wait_for "│-3"
+keys Enter
+wait_for "│0dB"
+wait_dialog "Sine 3 Relative Amplitude" "the second of two selected rows was not offered"
+keys -l -- -9
+wait_for "│-9"
+keys Enter
+wait_gone "Cancel"
+screen | grep -qE "Sine 1 Relative Amplitude +-3dB$" || fail "the first of two rows did not take its value"
+screen | grep -qE "Sine 3 Relative Amplitude +-9dB$" || fail "the second of two rows did not take its value"
+screen | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "a row outside the selection changed"
+
+# ---------------------------------------------------------------------------
+# The terminal changes size: the menu bar keeps to the bottom rows and the
+# list fills what lies between, scrolling within its new height.
+
+tmux -L "$server" resize-window -t "$session" -x 60 -y 12
+wait_line 12 " Alt+letter/F10 menu  p s + - tool bar"
+bar=$(line 11)
+[[ "$bar" =~ ^\ File\ +Tone\ +Help\ +▶\ +■\ +\+\ +−$ ]] || fail "after shrinking, row 11 reads \"$bar\""
+keys End
+wait_for "Sine Duration"
+screen | grep -qF "Sine 1 Start Left Frequency" && fail "the first row is still shown with the last in 9 rows"
+keys Home
+wait_for "Sine 1 Start Left Frequency"
+
+tmux -L "$server" resize-window -t "$session" -x 100 -y 30
+wait_line 30 " Alt+letter/F10 menu  p s + - tool bar"
+wait_for "Sine Duration"
+screen | grep -qF "Sine 1 Start Left Frequency" || fail "all 16 rows fit in 27 rows, but the first is not shown"
+
 # ---------------------------------------------------------------------------
 # Ctrl+Q closes the window and the program ends well.
 
 keys C-q
-# tmux marks the pane dead when the terminal closes, and knows the status
-# only once it has reaped the process: wait for the status itself.
-exit_status() {
-  tmux -L "$server" display-message -p -t "$session" \
-    '#{?pane_dead,#{pane_dead_status}#{?pane_dead_signal,signal #{pane_dead_signal},},}'
-}
 deadline=$((SECONDS + 5))
-until [ -n "$(exit_status)" ]; do
+until [ -s "$tmp/status" ]; do
   [ $SECONDS -lt $deadline ] || fail "Ctrl+Q did not end the program"
   sleep 0.05
 done
-[ "$(exit_status)" = 0 ] || fail "the program ended with status $(exit_status)"
+[ "$(cat "$tmp/status")" = 0 ] || fail "the program ended with status $(cat "$tmp/status")"
+[ "$(mouse_modes)" = 00 ] || fail "the terminal was left reporting the mouse (standard, SGR: $(mouse_modes))"
 
 echo "terminal: all passed"
