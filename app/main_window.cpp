@@ -68,13 +68,6 @@ void MainWindow::OnDestroy() {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SIZE) {
-    // A terminal can change size under the program, and the shell resizes the
-    // window with it: the list follows, or it would keep its first size and
-    // leave rows hidden or a blank strip.
-    MoveWindow(ParameterList(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-    return 1;
-  }
   if (message != WM_NOTIFY) return WindowBase::HandleMessage(message, wParam, lParam);
   if (wParam != kParameterListId) return 1;
 
