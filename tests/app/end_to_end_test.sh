@@ -74,8 +74,14 @@ wait_exit() {
     [ $SECONDS -lt $deadline ] || fail "$session did not end"
     sleep 0.1
   done
-  local status
-  status=$(tmux -L "$server" display-message -p -t "$session" '#{pane_dead_status}')
+  # tmux may mark the pane dead a moment before it has reaped the program;
+  # until then the status is empty.
+  local status=""
+  while [ -z "$status" ]; do
+    status=$(tmux -L "$server" display-message -p -t "$session" '#{pane_dead_status}')
+    [ -n "$status" ] || [ $SECONDS -lt $deadline ] || fail "$session ended without a status"
+    [ -n "$status" ] || sleep 0.1
+  done
   [ "$status" = 0 ] || fail "$session ended with status $status"
   tmux -L "$server" kill-session -t "$session"
 }
