@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
+#include <vector>
 
 #include "audio/sample_convert.h"
 #include "synth/limiter_factory.h"
@@ -193,6 +194,10 @@ void SoundPlayer::Stop() {
   if (TryEnterCriticalSection(lock)) {
     LeaveCriticalSection(lock);
   } else {
+    // Kept reachable for as long as the process lives: the dead thread still
+    // names it.
+    static std::vector<CRITICAL_SECTION *> *abandoned = new std::vector<CRITICAL_SECTION *>;
+    abandoned->push_back(lock);
     lock = new CRITICAL_SECTION;
     InitializeCriticalSection(lock);
   }
