@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,6 +160,29 @@ HANDLE OpenForReading(const std::string &path) {
   return (new FileObject(fd, false, path, {}))->Handle();
 }
 
+// A write killed before its close leaves its temporary file behind. Each
+// temporary name carries its writer's process id, so the next write of the same
+// file removes those whose writer no longer exists; a live writer's is kept.
+void RemoveStaleTemporaries(const std::string &folder, const std::string &prefix) {
+  DIR *dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  while (dirent *entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    const char *digits = name.c_str() + prefix.size();
+    char *end = nullptr;
+    errno = 0;
+    long pid = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '-' || errno != 0 || pid <= 0 || pid > INT_MAX) continue;
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    unlinkat(dirfd(dir), name.c_str(), 0);
+  }
+  closedir(dir);
+}
+
 HANDLE CreateForWriting(std::string path, bool bareName) {
   struct stat info;
   // Writing through a link replaces the file it names, not the link.
@@ -177,6 +202,7 @@ HANDLE CreateForWriting(std::string path, bool bareName) {
   size_t slash = path.rfind('/');
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string stem = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." + base + ".";
+  RemoveStaleTemporaries(folder, "." + base + ".");
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string temp = stem + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".tmp";

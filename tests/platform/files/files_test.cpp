@@ -1,10 +1,13 @@
 #include "platform/files/files.h"
 
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -241,6 +244,33 @@ TEST_F(FilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_FALSE(closed);
   EXPECT_EQ(Contents(path), "old contents");
   EXPECT_EQ(Entries(path.parent_path()), std::vector<std::string>{"Current.tdf"});
+}
+
+TEST_F(FilesTest, AWriteRemovesTheTemporariesOfKilledWritersOnly) {
+  fs::path folder = root / "config/wendrel";
+  Put(folder / "Current.tdf", "old contents");
+  // The id of a process that has ended: a child that exits at once.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  std::string dead = ".Current.tdf." + std::to_string(child) + "-1.tmp";
+  std::string live = ".Current.tdf." + std::to_string(getpid()) + "-999999.tmp";
+  for (const std::string &name : {dead, live, std::string(".Other.tdf.") + std::to_string(child) + "-1.tmp",
+                                  std::string(".Current.tdf.x-1.tmp")}) {
+    Put(folder / name, "partial");
+  }
+
+  ASSERT_TRUE(WriteAll(L"Current.tdf", "new contents"));
+
+  std::vector<std::string> expected = {".Current.tdf." + std::to_string(getpid()) + "-999999.tmp",
+                                       ".Current.tdf.x-1.tmp", ".Other.tdf." + std::to_string(child) + "-1.tmp",
+                                       "Current.tdf"};
+  std::vector<std::string> entries = Entries(folder);
+  std::sort(entries.begin(), entries.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(entries, expected);
+  EXPECT_EQ(Contents(folder / "Current.tdf"), "new contents");
 }
 
 TEST_F(FilesTest, ReplacingKeepsTheOldPermissionsAndFollowsLinks) {
