@@ -120,3 +120,7 @@ void TypeKey(unsigned vk) {
   key.vk = vk;
   InjectKey(key);
 }
+
+HeadlessScreenScope::HeadlessScreenScope(int columns, int rows) { StartHeadlessScreen(columns, rows); }
+
+HeadlessScreenScope::~HeadlessScreenScope() { StopScreen(); }

@@ -26,6 +26,16 @@ class Watchdog {
   std::thread thread;
 };
 
+// The headless screen for the life of a fixture. Starting a screen resets the
+// window system, so it must come before any member that creates a window (the
+// main window's player makes its hidden window when it is constructed):
+// declare it first.
+class HeadlessScreenScope {
+ public:
+  HeadlessScreenScope(int columns, int rows);
+  ~HeadlessScreenScope();
+};
+
 // A fresh folder for the settings file, made the XDG config folder for the
 // life of the object, with the audio sink set to `audio` (WENDREL_AUDIO).
 class TestEnvironment {

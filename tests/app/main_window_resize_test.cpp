@@ -18,10 +18,8 @@ namespace {
 
 class MainWindowResizeTest : public ::testing::Test {
  protected:
-  void SetUp() override { StartHeadlessScreen(80, 12); }
   void TearDown() override {
     if (IsWindow(window.hwnd)) DestroyWindow(window.hwnd);
-    StopScreen();
   }
 
   void Pump() {
@@ -33,6 +31,7 @@ class MainWindowResizeTest : public ::testing::Test {
   }
 
   Watchdog watchdog{60};
+  HeadlessScreenScope screen{80, 12};
   TestEnvironment env;
   MainWindow window;
 };

@@ -48,14 +48,10 @@ class MainWindowTest : public ::testing::Test {
  protected:
   explicit MainWindowTest(const std::string &audio = "null") : env(audio) {}
 
-  void SetUp() override {
-    StartHeadlessScreen(80, 30);
-    window.settingsPath = env.SettingsPath();
-  }
+  void SetUp() override { window.settingsPath = env.SettingsPath(); }
   void TearDown() override {
     SetWaveOutFaults({});
     if (IsWindow(window.hwnd)) DestroyWindow(window.hwnd);
-    StopScreen();
   }
 
   void Create() {
@@ -102,6 +98,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   Watchdog watchdog{60};
+  HeadlessScreenScope screen{80, 30};
   TestEnvironment env;
   RecordingMainWindow window;
   HWND list = nullptr;
@@ -184,6 +181,23 @@ TEST_F(MainWindowTest, PlayAndStopFollowThePlayer) {
 
   Command(kCmdToolStop);
   EXPECT_FALSE(window.player.IsPlaying());
+  EXPECT_TRUE(Enabled(kCmdPlay));
+  EXPECT_FALSE(Enabled(kCmdStop));
+}
+
+TEST_F(MainWindowTest, APlayOfASpecifiedDurationEndsByItselfAndTheMenusFollow) {
+  // Only the player's own reports, through its hidden window, end this play.
+  window.settings.durationMs = 50;
+  Create();
+  Command(kCmdModeDuration);
+  Command(kCmdPlay);
+  ASSERT_TRUE(window.player.IsPlaying());
+  MSG msg;
+  while (window.player.IsPlaying() && GetMessageW(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"OnStarted", "OnStopped"}));
   EXPECT_TRUE(Enabled(kCmdPlay));
   EXPECT_FALSE(Enabled(kCmdStop));
 }
