@@ -194,10 +194,21 @@ void SoundPlayer::Stop() {
   if (TryEnterCriticalSection(lock)) {
     LeaveCriticalSection(lock);
   } else {
-    // Kept reachable for as long as the process lives: the dead thread still
-    // names it.
-    static std::vector<CRITICAL_SECTION *> *abandoned = new std::vector<CRITICAL_SECTION *>;
-    abandoned->push_back(lock);
+    // The dead thread was inside its pass: it still names the lock, the
+    // source it was rendering and the conversion block it renders into, and
+    // on Linux it runs on until its next wait. All three are left to it, kept
+    // reachable for as long as the process lives, so that it never writes
+    // into memory the player has freed or reused.
+    struct Abandoned {
+      std::vector<CRITICAL_SECTION *> locks;
+      std::vector<SourceRef> sources;
+      std::vector<int32_t *> blocks;
+    };
+    static Abandoned *abandoned = new Abandoned;
+    abandoned->locks.push_back(lock);
+    abandoned->sources.push_back(source);
+    abandoned->blocks.push_back(conversionBlock);
+    conversionBlock = nullptr;
     lock = new CRITICAL_SECTION;
     InitializeCriticalSection(lock);
   }
