@@ -27,6 +27,8 @@ function(wendrel_test_folder name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # GoogleTest's headers are most of what a test file costs to compile.
+  target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
   target_compile_definitions(${name} PRIVATE
     WENDREL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     WENDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
