@@ -74,6 +74,16 @@ inline void CheckOnlyFieldChanged(const ToneSettings &before, const ToneSettings
 }
 
 // A text buffer of the model is always terminated inside its length.
+// A step up and a step down of a row each change only the field it names.
+inline void CheckStepsChangeOnlyTheirField(const ToneSettings &settings, RowCode code) {
+  ToneSettings stepped = settings;
+  StepRowUp(stepped, code);
+  CheckOnlyFieldChanged(settings, stepped, code);
+  stepped = settings;
+  StepRowDown(stepped, code);
+  CheckOnlyFieldChanged(settings, stepped, code);
+}
+
 inline void CheckTerminated(const wchar_t (&text)[kRowTextLength]) {
   FUZZ_CHECK(std::wmemchr(text, L'\0', kRowTextLength) != nullptr);
 }
@@ -93,11 +103,6 @@ inline void ExerciseRows(const ToneSettings &settings) {
     RowValueText(settings, code, text);
     CheckTerminated(text);
 
-    ToneSettings stepped = settings;
-    StepRowUp(stepped, code);
-    CheckOnlyFieldChanged(settings, stepped, code);
-    stepped = settings;
-    StepRowDown(stepped, code);
-    CheckOnlyFieldChanged(settings, stepped, code);
+    CheckStepsChangeOnlyTheirField(settings, code);
   });
 }
