@@ -40,9 +40,11 @@ chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/wendrel/Current.tdf"
 
 # start SESSION WAV: runs wendrel in a new terminal that stays after it ends.
+# The exit status goes to a file: tmux can leave a finished program unreaped
+# for seconds on a loaded machine, and its pane status with it.
 start() {
   tmux -L "$server" new-session -d -s "$1" -x "$columns" -y "$rows" \
-    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO='wav:$2' '$wendrel'"
+    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO='wav:$2' '$wendrel'; echo \$? >'$tmp/$1.status'"
   tmux -L "$server" set-option -t "$1" remain-on-exit on >/dev/null
 }
 
@@ -70,18 +72,12 @@ wait_gone() {
 }
 wait_exit() {
   local session=$1 deadline=$((SECONDS + 20))
-  until [ "$(tmux -L "$server" display-message -p -t "$session" '#{pane_dead}')" = 1 ]; do
+  until [ -s "$tmp/$session.status" ]; do
     [ $SECONDS -lt $deadline ] || fail "$session did not end"
     sleep 0.1
   done
-  # tmux may mark the pane dead a moment before it has reaped the program;
-  # until then the status is empty.
-  local status=""
-  while [ -z "$status" ]; do
-    status=$(tmux -L "$server" display-message -p -t "$session" '#{pane_dead_status}')
-    [ -n "$status" ] || [ $SECONDS -lt $deadline ] || fail "$session ended without a status"
-    [ -n "$status" ] || sleep 0.1
-  done
+  local status
+  status=$(cat "$tmp/$session.status")
   [ "$status" = 0 ] || fail "$session ended with status $status"
   tmux -L "$server" kill-session -t "$session"
 }
