@@ -27,11 +27,27 @@ function(wendrel_test_folder name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
-  # GoogleTest's headers are most of what a test file costs to compile.
-  target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
+  # GoogleTest's headers are most of what a test file costs to compile; one
+  # precompiled copy serves every test folder.
+  wendrel_test_precompiled_headers()
+  target_precompile_headers(${name} REUSE_FROM wendrel_test_pch)
   target_compile_definitions(${name} PRIVATE
     WENDREL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     WENDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300)
+endfunction()
+
+# The target that owns the tests' precompiled GoogleTest headers, made once.
+function(wendrel_test_precompiled_headers)
+  if(TARGET wendrel_test_pch)
+    return()
+  endif()
+  set(source ${PROJECT_BINARY_DIR}/wendrel_test_pch.cpp)
+  if(NOT EXISTS ${source})
+    file(WRITE ${source} "")
+  endif()
+  add_library(wendrel_test_pch OBJECT ${source})
+  target_link_libraries(wendrel_test_pch PRIVATE GTest::gtest GTest::gmock)
+  target_precompile_headers(wendrel_test_pch PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
 endfunction()

@@ -3,7 +3,9 @@
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev libasound2-dev libcli11-dev tmux sox)
+  libncurses-dev libasound2-dev libcli11-dev tmux)
+# What the libFuzzer targets add.
+WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Installs the Debian packages that are missing: apt-get update once, then one
 # install. Without root or sudo it says exactly what to install and fails.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstring>
 #include <sstream>
 #include <string>

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 namespace {
 
 struct Named {
@@ -169,6 +171,9 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// Stands in for the output name once --play is parsed; never opened.
+constexpr const char *kPlayOutputName = "(sound output)";
+
 }  // namespace
 
 const char *ToneFieldOption(ToneField field) {
@@ -232,6 +237,21 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
   app.add_option("--save", options.savePath, "Write the resulting settings record to FILE")->type_name("FILE");
   app.add_option("output", options.outputPath, "WAV file to write, or - for standard output")
       ->type_name("OUTPUT.wav|-");
+}
+
+void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
+  CLI::Option *option =
+      app.add_flag("--play", play,
+                   "Play through the sound output instead of writing a file, until the duration ends or Ctrl+C; "
+                   "WENDREL_AUDIO chooses it: alsa:default (unset), alsa:NAME, null or wav:PATH");
+  for (const char *fileOnly : {"output", "--frames", "--stage", "--levels"}) {
+    option->excludes(fileOnly);
+  }
+  app.parse_complete_callback([&options, &play] {
+    if (play) {
+      options.outputPath = kPlayOutputName;
+    }
+  });
 }
 
 int ParseRenderCommandLine(CLI::App &app, RenderOptions &options, int argc, const char *const *argv,

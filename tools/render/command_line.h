@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "settings/settings_edits.h"
 #include "settings/tone_settings.h"
+
+// CLI11 is costly to compile; only the files that declare or parse options
+// include it.
+namespace CLI {
+class App;
+}
 
 enum class RenderStage {
   Output,  // 16-bit: what the device would play
@@ -63,6 +67,11 @@ struct RenderOptions {
 // Declares every option on app, bound to options. A further mode (playing,
 // say) adds its own options to the same app before parsing.
 void AddRenderOptions(CLI::App &app, RenderOptions &options);
+
+// Adds --play to the command line. A play writes no WAV, so it excludes the
+// output and the options that only shape a file (--frames, --stage,
+// --levels); once parsed, it fills in the output the file checks ask for.
+void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play);
 
 // Parses argv into the options bound by AddRenderOptions and checks them.
 // Returns -1 to go on, or the status to exit with: 0 after --help (printed to

@@ -26,8 +26,6 @@ HINSTANCE g_hInstance = nullptr;
 namespace {
 
 constexpr WCHAR kControlWindowClass[] = L"LRenderPlay_Window";
-// Stands in for the output name once --play is parsed; never opened.
-constexpr const char *kPlayOutput = "(sound output)";
 
 // Prints what the player reports and notices the end of the play.
 class ProgressLine : public PlayerListener {
@@ -118,21 +116,6 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 }  // namespace
-
-void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
-  CLI::Option *option =
-      app.add_flag("--play", play,
-                   "Play through the sound output instead of writing a file, until the duration ends or Ctrl+C; "
-                   "WENDREL_AUDIO chooses it: alsa:default (unset), alsa:NAME, null or wav:PATH");
-  for (const char *fileOnly : {"output", "--frames", "--stage", "--levels"}) {
-    option->excludes(fileOnly);
-  }
-  app.parse_complete_callback([&options, &play] {
-    if (play) {
-      options.outputPath = kPlayOutput;
-    }
-  });
-}
 
 int RunPlayJob(const RenderOptions &options, std::ostream &err) {
   ToneSettings settings;

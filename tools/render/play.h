@@ -7,15 +7,8 @@
 
 #include <iosfwd>
 
-#include <CLI/CLI.hpp>
-
 #include "synth/source_ref.h"
 #include "tools/render/command_line.h"
-
-// Adds --play to the command line. A play writes no WAV, so it excludes the
-// output and the options that only shape a file (--frames, --stage,
-// --levels); once parsed, it fills in the output the file checks ask for.
-void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play);
 
 // Reads the settings and applies the edits as a render does (and writes
 // --save), then plays until the duration ends, or until SIGINT or SIGTERM,
