@@ -51,3 +51,14 @@ function(wendrel_test_precompiled_headers)
   target_link_libraries(wendrel_test_pch PRIVATE GTest::gtest GTest::gmock)
   target_precompile_headers(wendrel_test_pch PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
 endfunction()
+
+# wendrel_terminal_test(NAME SCRIPT ARGS...): a test script that drives a
+# program in a real terminal; without tmux it is left out, not failed.
+function(wendrel_terminal_test name script)
+  find_program(TMUX_PROGRAM tmux)
+  if(NOT TMUX_PROGRAM)
+    return()
+  endif()
+  add_test(NAME ${name} COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${ARGN})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()

@@ -10,25 +10,9 @@ set -euo pipefail
 
 wendrel=$1
 render=$2
-tmp=$(mktemp -d /tmp/wendrel-e2e-XXXXXX)
-server="wendrel-e2e-$$"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/tmux_test.sh" e2e
 columns=100
 rows=30
-
-cleanup() {
-  tmux -L "$server" kill-server 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for session in $(tmux -L "$server" list-sessions -F '#{session_name}' 2>/dev/null); do
-    echo "--- screen of $session:" >&2
-    tmux -L "$server" capture-pane -p -t "$session" >&2 || true
-  done
-  exit 1
-}
 
 # Everything the program finds in its environment is private to this test:
 # the settings folder, the folder where running instances can be found, the
@@ -40,47 +24,16 @@ chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/wendrel/Current.tdf"
 
 # start SESSION WAV: runs wendrel in a new terminal that stays after it ends.
-# The exit status goes to a file: tmux can leave a finished program unreaped
-# for seconds on a loaded machine, and its pane status with it.
 start() {
-  tmux -L "$server" new-session -d -s "$1" -x "$columns" -y "$rows" \
-    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO='wav:$2' '$wendrel'; echo \$? >'$tmp/$1.status'"
-  tmux -L "$server" set-option -t "$1" remain-on-exit on >/dev/null
+  start_in_tmux "$1" "$columns" "$rows" \
+    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO='wav:$2' '$wendrel'"
+}
+# finish SESSION: the program has ended well; its terminal goes.
+finish() {
+  wait_exit "$1"
+  tmux -L "$server" kill-session -t "$1"
 }
 
-screen() { tmux -L "$server" capture-pane -p -t "$1"; }
-keys() {
-  local session=$1
-  shift
-  tmux -L "$server" send-keys -t "$session" "$@"
-}
-
-# The screen is polled: nothing in a terminal can be waited on directly.
-wait_for() {
-  local session=$1 text=$2 deadline=$((SECONDS + 20))
-  until screen "$session" | grep -qF -- "$text"; do
-    [ $SECONDS -lt $deadline ] || fail "$session never showed \"$text\""
-    sleep 0.1
-  done
-}
-wait_gone() {
-  local session=$1 text=$2 deadline=$((SECONDS + 20))
-  while screen "$session" | grep -qF -- "$text"; do
-    [ $SECONDS -lt $deadline ] || fail "$session kept showing \"$text\""
-    sleep 0.1
-  done
-}
-wait_exit() {
-  local session=$1 deadline=$((SECONDS + 20))
-  until [ -s "$tmp/$session.status" ]; do
-    [ $SECONDS -lt $deadline ] || fail "$session did not end"
-    sleep 0.1
-  done
-  local status
-  status=$(cat "$tmp/$session.status")
-  [ "$status" = 0 ] || fail "$session ended with status $status"
-  tmux -L "$server" kill-session -t "$session"
-}
 # The parameter rows: the screen between the title row and the menu bar,
 # without the mark of the focused row.
 list_rows() {
@@ -179,7 +132,7 @@ until [ "$(wav_frames "$tmp/one.wav")" = 22050 ]; do
   sleep 0.1
 done
 menu one M-f $EXIT
-wait_exit one
+finish one
 
 python3 - "$settings" <<'PY' || fail "the saved settings are not the chosen ones"
 import struct, sys
@@ -223,7 +176,7 @@ until [ "$(stat -c %s "$tmp/two.wav" 2>/dev/null || echo 0)" -gt 100000 ]; do
   sleep 0.1
 done
 keys two C-q
-wait_exit two
+finish two
 frames=$(wav_frames "$tmp/two.wav")
 [ -n "$frames" ] || fail "the tone was not stopped (its WAV file is unfinished)"
 python3 - "$tmp/two.wav" "$settings" <<'PY' || fail "the settings were written before the tone stopped"

@@ -7,32 +7,11 @@
 set -euo pipefail
 
 wendrel=$1
-tmp=$(mktemp -d /tmp/wendrel-hup-XXXXXX)
-server="wendrel-hup-$$"
-
-cleanup() {
-  tmux -L "$server" kill-server 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/tmux_test.sh" hup
 
 export XDG_RUNTIME_DIR="$tmp/run"
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-
-# The screen is polled: nothing in a terminal can be waited on directly.
-wait_for() {
-  local session=$1 text=$2 deadline=$((SECONDS + 20))
-  until tmux -L "$server" capture-pane -p -t "$session" 2>/dev/null | grep -qF -- "$text"; do
-    [ $SECONDS -lt $deadline ] || fail "$session never showed \"$text\""
-    sleep 0.1
-  done
-}
 
 # drill HOW: runs wendrel, steps the frequency up, starts a play, closes the
 # terminal the HOW way and checks the saved record.
@@ -45,9 +24,9 @@ drill() {
   wait_for "$session" "1000.00Hz"
   local pid
   pid=$(tmux -L "$server" display-message -p -t "$session" '#{pane_pid}')
-  tmux -L "$server" send-keys -t "$session" End +
+  keys "$session" End +
   wait_for "$session" "1059.46Hz"
-  tmux -L "$server" send-keys -t "$session" p
+  keys "$session" p
   [ ! -e "$settings" ] || fail "$how: settings written before the terminal closed"
 
   case $how in

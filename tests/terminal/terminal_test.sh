@@ -10,66 +10,30 @@
 set -euo pipefail
 
 demo=$1
-tmp=$(mktemp -d /tmp/wendrel-terminal-XXXXXX)
-server="wendrel-terminal-$$"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/tmux_test.sh" terminal
 session=demo
 columns=80
 rows=24
 
-cleanup() {
-  tmux -L "$server" kill-server 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-screen() { tmux -L "$server" capture-pane -p -t "$session"; }
-
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- screen:" >&2
-  screen >&2 || true
-  exit 1
-}
-
 mkdir -p "$tmp/run"
 chmod 700 "$tmp/run"
-# The exit status goes to a file: tmux can leave a finished program unreaped
-# for seconds, and its pane status with it.
-tmux -L "$server" new-session -d -s "$session" -x "$columns" -y "$rows" \
-  "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$tmp/config' XDG_RUNTIME_DIR='$tmp/run' '$demo'; echo \$? >'$tmp/status'"
-tmux -L "$server" set-option -t "$session" remain-on-exit on >/dev/null
+start_in_tmux "$session" "$columns" "$rows" \
+  "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$tmp/config' XDG_RUNTIME_DIR='$tmp/run' '$demo'"
 
-# Nothing in a terminal can be waited on directly: the screen is polled, with
-# a time-out so that a loaded machine is waited for and a fault still fails.
-wait_for() {
-  local text=$1 deadline=$((SECONDS + 5))
-  until screen | grep -qF -- "$text"; do
-    [ $SECONDS -lt $deadline ] || fail "the screen never showed \"$text\""
-    sleep 0.05
-  done
-}
-wait_gone() {
-  local text=$1 deadline=$((SECONDS + 5))
-  while screen | grep -qF -- "$text"; do
-    [ $SECONDS -lt $deadline ] || fail "the screen kept showing \"$text\""
-    sleep 0.05
-  done
-}
 # line N: row N of the screen (from 1), trailing blanks removed.
-line() { screen | sed -n "${1}p" | sed -e 's/[[:space:]]*$//'; }
+line() { screen "$session" | sed -n "${1}p" | sed -e 's/[[:space:]]*$//'; }
 wait_line() {
-  local row=$1 text=$2 deadline=$((SECONDS + 5))
+  local row=$1 text=$2 deadline=$((SECONDS + wait_seconds))
   until [ "$(line "$row")" = "$text" ]; do
     [ $SECONDS -lt $deadline ] || fail "row $row never read \"$text\" (it reads \"$(line "$row")\")"
     sleep 0.05
   done
 }
-keys() { tmux -L "$server" send-keys -t "$session" "$@"; }
 
 # cell TEXT: "COLUMN ROW" (both from 1, as the mouse reports count) of the
 # first character of TEXT's first appearance on the screen.
 cell() {
-  screen | python3 -c '
+  screen "$session" | python3 -c '
 import sys
 text = sys.argv[1]
 for row, line in enumerate(sys.stdin.read().split("\n"), 1):
@@ -84,10 +48,10 @@ for row, line in enumerate(sys.stdin.read().split("\n"), 1):
 # A third argument is the report's modifier bits (16 Ctrl, 4 Shift).
 press() { printf '\e[<%d;%d;%dM' "${3:-0}" "$1" "$2"; }
 release() { printf '\e[<%d;%d;%dm' "${3:-0}" "$1" "$2"; }
-click() { keys -l "$(press "$@")$(release "$@")"; }
+click() { keys "$session" -l "$(press "$@")$(release "$@")"; }
 # Both clicks in one write: well inside the double-click time however slow
 # the machine.
-double_click() { keys -l "$(press "$1" "$2")$(release "$1" "$2")$(press "$1" "$2")$(release "$1" "$2")"; }
+double_click() { keys "$session" -l "$(press "$1" "$2")$(release "$1" "$2")$(press "$1" "$2")$(release "$1" "$2")"; }
 # click_on TEXT [MODIFIERS]
 click_on() {
   local position
@@ -100,7 +64,7 @@ click_on() {
 # dialog_shows LABEL: the value edit dialog's caption, the row above its edit
 # box, is LABEL (cut where the narrow dialog ends it, but not to nothing).
 dialog_shows() {
-  screen | python3 -c '
+  screen "$session" | python3 -c '
 import re, sys
 label = sys.argv[1]
 lines = sys.stdin.read().split("\n")
@@ -131,7 +95,7 @@ wait_title() {
 # ---------------------------------------------------------------------------
 # What the screen shows at start.
 
-wait_for "Sine 3 Relative Amplitude"
+wait_for "$session" "Sine 3 Relative Amplitude"
 [ "$(title)" = "Wendrel" ] || fail "the title row reads \"$(title)\""
 
 expected_rows=(
@@ -143,7 +107,7 @@ expected_rows=(
   "Sine 3 End Right Frequency|1000.00Hz"
   "Sine Duration|1000ms"
 )
-list_text=$(screen | sed -n "2,$((rows - 2))p")
+list_text=$(screen "$session" | sed -n "2,$((rows - 2))p")
 for entry in "${expected_rows[@]}"; do
   label=${entry%%|*} value=${entry#*|}
   echo "$list_text" | grep -qE -- "^.${label} +${value}\$" || fail "no row \"$label\" showing $value"
@@ -162,56 +126,56 @@ bar=$(line $((rows - 1)))
 # The Tone pop-up by Alt+T, then by a click on its button; an item chosen by
 # a click arrives as its command.
 
-keys M-t
-wait_for "Number of Tones"
-wait_for "Sweep (Linear)"
-keys Escape
-wait_gone "Number of Tones"
+keys "$session" M-t
+wait_for "$session" "Number of Tones"
+wait_for "$session" "Sweep (Linear)"
+keys "$session" Escape
+wait_gone "$session" "Number of Tones"
 
 click_on "Tone"
-wait_for "Number of Tones"
+wait_for "$session" "Number of Tones"
 click_on "Stereo"
 wait_title "Wendrel: command 3032"
-wait_gone "Number of Tones"
+wait_gone "$session" "Number of Tones"
 
 # The File pop-up by Alt+F; Esc closes it without a command.
-keys M-f
-wait_for "Exit"
-keys Escape
-wait_gone "Exit"
+keys "$session" M-f
+wait_for "$session" "Exit"
+keys "$session" Escape
+wait_gone "$session" "Exit"
 [ "$(title)" = "Wendrel: command 3032" ] || fail "closing a pop-up delivered a command: $(title)"
 
 # ---------------------------------------------------------------------------
 # Tool bar buttons: by key, by click.
 
-keys s
+keys "$session" s
 wait_title "Wendrel: command 302"
 click_on "▶"
 wait_title "Wendrel: command 301"
 click_on "−"
 wait_title "Wendrel: command 304"
-keys +
+keys "$session" +
 wait_title "Wendrel: command 303"
 
 # ---------------------------------------------------------------------------
 # The value edit dialog by keys: the first row, Enter; Esc cancels, Enter
 # confirms a typed value.
 
-keys Home
-keys Enter
-wait_for "Cancel"
+keys "$session" Home
+keys "$session" Enter
+wait_for "$session" "Cancel"
 wait_dialog "Sine 1 Start Left Frequency" "the dialog is not the first row's"
-wait_for "│440.00Hz"
-keys Escape
-wait_gone "Cancel"
+wait_for "$session" "│440.00Hz"
+keys "$session" Escape
+wait_gone "$session" "Cancel"
 line 2 | grep -qE "440.00Hz$" || fail "a cancelled dialog changed the row: $(line 2)"
 
-keys Enter
-wait_for "│440.00Hz"
-keys -l 220
-keys Enter
-wait_gone "Cancel"
-wait_for "220.00Hz"
+keys "$session" Enter
+wait_for "$session" "│440.00Hz"
+keys "$session" -l 220
+keys "$session" Enter
+wait_gone "$session" "Cancel"
+wait_for "$session" "220.00Hz"
 line 2 | grep -qE "^.Sine 1 Start Left Frequency +220.00Hz$" || fail "the confirmed value is not in the first row: $(line 2)"
 
 # ---------------------------------------------------------------------------
@@ -222,41 +186,41 @@ position=$(cell "Sine 2 Start Right Frequency")
 [ -n "$position" ] || fail "no row \"Sine 2 Start Right Frequency\""
 # shellcheck disable=SC2086
 double_click $position
-wait_for "Cancel"
+wait_for "$session" "Cancel"
 wait_dialog "Sine 2 Start Right Frequency" "the dialog is not the double-clicked row's"
 click_on "Cancel"
-wait_gone "Cancel"
+wait_gone "$session" "Cancel"
 
 # A single click on one row then Enter edits that row alone.
 click_on "Sine 2 Relative Amplitude"
-keys Enter
-wait_for "Cancel"
-wait_for "│0dB"
+keys "$session" Enter
+wait_for "$session" "Cancel"
+wait_for "$session" "│0dB"
 wait_dialog "Sine 2 Relative Amplitude" "Enter after a click did not edit the clicked row"
-keys -l -- -6
+keys "$session" -l -- -6
 click_on "OK"
-wait_gone "Cancel"
-screen | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "the value confirmed by a click did not reach the row"
+wait_gone "$session" "Cancel"
+screen "$session" | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "the value confirmed by a click did not reach the row"
 
 # Ctrl+click adds a row to the selection: Enter then offers both rows, in
 # list order, one dialog after the other.
 click_on "Sine 3 Relative Amplitude"
 click_on "Sine 1 Relative Amplitude" 16
-keys Enter
-wait_for "Cancel"
+keys "$session" Enter
+wait_for "$session" "Cancel"
 wait_dialog "Sine 1 Relative Amplitude" "the first of two selected rows was not offered first"
-keys -l -- -3
-wait_for "│-3"
-keys Enter
-wait_for "│0dB"
+keys "$session" -l -- -3
+wait_for "$session" "│-3"
+keys "$session" Enter
+wait_for "$session" "│0dB"
 wait_dialog "Sine 3 Relative Amplitude" "the second of two selected rows was not offered"
-keys -l -- -9
-wait_for "│-9"
-keys Enter
-wait_gone "Cancel"
-screen | grep -qE "Sine 1 Relative Amplitude +-3dB$" || fail "the first of two rows did not take its value"
-screen | grep -qE "Sine 3 Relative Amplitude +-9dB$" || fail "the second of two rows did not take its value"
-screen | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "a row outside the selection changed"
+keys "$session" -l -- -9
+wait_for "$session" "│-9"
+keys "$session" Enter
+wait_gone "$session" "Cancel"
+screen "$session" | grep -qE "Sine 1 Relative Amplitude +-3dB$" || fail "the first of two rows did not take its value"
+screen "$session" | grep -qE "Sine 3 Relative Amplitude +-9dB$" || fail "the second of two rows did not take its value"
+screen "$session" | grep -qE "Sine 2 Relative Amplitude +-6dB$" || fail "a row outside the selection changed"
 
 # ---------------------------------------------------------------------------
 # The terminal changes size: the menu bar keeps to the bottom rows and the
@@ -266,27 +230,22 @@ tmux -L "$server" resize-window -t "$session" -x 60 -y 12
 wait_line 12 " Alt+letter/F10 menu  p s + - tool bar"
 bar=$(line 11)
 [[ "$bar" =~ ^\ File\ +Tone\ +Help\ +▶\ +■\ +\+\ +−$ ]] || fail "after shrinking, row 11 reads \"$bar\""
-keys End
-wait_for "Sine Duration"
-screen | grep -qF "Sine 1 Start Left Frequency" && fail "the first row is still shown with the last in 9 rows"
-keys Home
-wait_for "Sine 1 Start Left Frequency"
+keys "$session" End
+wait_for "$session" "Sine Duration"
+screen "$session" | grep -qF "Sine 1 Start Left Frequency" && fail "the first row is still shown with the last in 9 rows"
+keys "$session" Home
+wait_for "$session" "Sine 1 Start Left Frequency"
 
 tmux -L "$server" resize-window -t "$session" -x 100 -y 30
 wait_line 30 " Alt+letter/F10 menu  p s + - tool bar"
-wait_for "Sine Duration"
-screen | grep -qF "Sine 1 Start Left Frequency" || fail "all 16 rows fit in 27 rows, but the first is not shown"
+wait_for "$session" "Sine Duration"
+screen "$session" | grep -qF "Sine 1 Start Left Frequency" || fail "all 16 rows fit in 27 rows, but the first is not shown"
 
 # ---------------------------------------------------------------------------
 # Ctrl+Q closes the window and the program ends well.
 
-keys C-q
-deadline=$((SECONDS + 5))
-until [ -s "$tmp/status" ]; do
-  [ $SECONDS -lt $deadline ] || fail "Ctrl+Q did not end the program"
-  sleep 0.05
-done
-[ "$(cat "$tmp/status")" = 0 ] || fail "the program ended with status $(cat "$tmp/status")"
+keys "$session" C-q
+wait_exit "$session"
 [ "$(mouse_modes)" = 00 ] || fail "the terminal was left reporting the mouse (standard, SGR: $(mouse_modes))"
 
 echo "terminal: all passed"
