@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/command_ids.h"
-#include "settings/parameter_list.h"
+#include "app/main_window_controls.h"
 #include "settings/settings_file.h"
 
 MainWindow::MainWindow() { InitCommonControls(); }
@@ -13,41 +13,8 @@ HWND MainWindow::ParameterList() const { return GetDlgItem(hwnd, kParameterListI
 void MainWindow::OnCreate() {
   ReadFileBytes(kSettingsFileName, &settings, sizeof(settings));
 
-  RECT client;
-  GetClientRect(hwnd, &client);
-  CreateWindowExW(0, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0,
-                  client.right - client.left, client.bottom - client.top, hwnd,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParameterListId)), g_hInstance, nullptr);
-  SetUpParameterList(ParameterList(), settings);
-
-  CommandBar_AddBitmap(hwndMenuBar, g_hInstance, 1, 4, 16, 16);
-
-  // A separator, Play, Stop, Increase, Decrease and a closing separator, after
-  // the bar's three drop-down buttons. Always enabled: only menu items grey.
-  struct ButtonEntry {
-    int image;
-    int command;
-    BYTE style;
-    INT_PTR string;
-  };
-  static constexpr ButtonEntry kEntries[6] = {
-      {0, 0, TBSTYLE_SEP, -1},
-      {0, kCmdToolPlay, TBSTYLE_BUTTON, -1},
-      {1, kCmdToolStop, TBSTYLE_BUTTON, -1},
-      {2, kCmdToolIncrease, TBSTYLE_BUTTON, -1},
-      {3, kCmdToolDecrease, TBSTYLE_BUTTON, -1},
-      {0, 0, TBSTYLE_SEP, 0},
-  };
-  TBBUTTON buttons[6] = {};
-  for (int i = 0; i < 6; ++i) {
-    buttons[i].iBitmap = kEntries[i].image;
-    buttons[i].idCommand = kEntries[i].command;
-    buttons[i].fsState = TBSTATE_ENABLED;
-    buttons[i].fsStyle = kEntries[i].style;
-    buttons[i].dwData = 0;
-    buttons[i].iString = kEntries[i].string;
-  }
-  SendMessageW(hwndMenuBar, TB_ADDBUTTONS, 6, reinterpret_cast<LPARAM>(buttons));
+  CreateParameterList(hwnd, settings);
+  AddToolBarButtons(hwndMenuBar);
 
   player.listener = this;
   player.listenerContext = 0;

@@ -11,9 +11,9 @@
 #include "app/command_ids.h"
 #include "app/edit_selected_rows.h"
 #include "app/frame_window.h"
+#include "app/main_window_controls.h"
 #include "platform/platform.h"
 #include "platform/window/screen_session.h"
-#include "settings/parameter_list.h"
 #include "settings/settings_edits.h"
 #include "settings/tone_settings.h"
 
@@ -31,25 +31,8 @@ class DemoWindow : public FrameWindow {
   }
 
   void OnCreate() override {
-    RECT client;
-    GetClientRect(hwnd, &client);
-    CreateWindowExW(0, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0,
-                    client.right - client.left, client.bottom - client.top, hwnd,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParameterListId)), g_hInstance, nullptr);
-    SetUpParameterList(List(), settings);
-
-    CommandBar_AddBitmap(hwndMenuBar, g_hInstance, 1, 4, 16, 16);
-    TBBUTTON buttons[6] = {};
-    const int commands[6] = {0, kCmdToolPlay, kCmdToolStop, kCmdToolIncrease, kCmdToolDecrease, 0};
-    for (int i = 0; i < 6; ++i) {
-      bool separator = i == 0 || i == 5;
-      buttons[i].iBitmap = separator ? 0 : i - 1;
-      buttons[i].idCommand = commands[i];
-      buttons[i].fsState = TBSTATE_ENABLED;
-      buttons[i].fsStyle = separator ? TBSTYLE_SEP : TBSTYLE_BUTTON;
-      buttons[i].iString = i == 5 ? 0 : -1;
-    }
-    SendMessageW(hwndMenuBar, TB_ADDBUTTONS, 6, reinterpret_cast<LPARAM>(buttons));
+    CreateParameterList(hwnd, settings);
+    AddToolBarButtons(hwndMenuBar);
   }
 
   void OnCommand(WORD id, WORD notifyCode) override {
