@@ -7,9 +7,10 @@
 void CreateParameterList(HWND parent, const ToneSettings &settings) {
   RECT client;
   GetClientRect(parent, &client);
-  HWND list = CreateWindowExW(0, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER,
-                              0, 0, client.right - client.left, client.bottom - client.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParameterListId)), g_hInstance, nullptr);
+  HWND list = CreateWindowExW(
+      0, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0,
+      client.right - client.left, client.bottom - client.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParameterListId)), g_hInstance, nullptr);
   SetUpParameterList(list, settings);
 }
 
