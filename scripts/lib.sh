@@ -33,7 +33,7 @@ wendrel_ensure_packages() {
 # texts runs instead of skipping. Only tried where it can be made (root and
 # the locales package); the test skips elsewhere.
 wendrel_ensure_comma_locale() {
-  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  grep -qi '^de_DE\.utf-\?8$' <(locale -a 2>/dev/null) && return 0
   [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null 2>&1 || return 0
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
 }
