@@ -41,6 +41,7 @@ MMRESULT WaveDevice::Open(const std::string &choice, int openTimeoutMs) {
 }
 
 void WaveDevice::Run(const std::string &choice) {
+  if (faults.hangOpen) WaitWhileFrozen();
   MMRESULT error = MMSYSERR_NOERROR;
   std::unique_ptr<AudioSink> opened = OpenAudioSink(choice.c_str(), format, &error);
   std::unique_lock lock(mutex);
@@ -51,7 +52,7 @@ void WaveDevice::Run(const std::string &choice) {
     return;
   }
   sink = std::move(opened);
-  sinkNeverBlocks = sink->PacedByClock();
+  sinkNeverBlocks = sink->PacedByClock() && faults.hangAfterBuffers < 0;
   phase = Phase::Open;
   changed.notify_all();
   PlaybackLoop(lock);
@@ -230,6 +231,7 @@ void WaveDevice::Complete(WAVEHDR *header) {
 void WaveDevice::PlaybackLoop(std::unique_lock<std::mutex> &lock) {
   const uint32_t blockAlign = static_cast<uint32_t>(format.channels) * 2;
   const bool paced = sink->PacedByClock() && !faults.instantPacing;
+  int handed = 0;  // buffers handed to the sink, for the hang fault
   for (;;) {
     changed.wait(lock, [this] {
       return closing || discardPending.load(std::memory_order_acquire) ||
@@ -275,6 +277,7 @@ void WaveDevice::PlaybackLoop(std::unique_lock<std::mutex> &lock) {
       if (faults.observer != nullptr) {
         faults.observer(staging.data(), static_cast<DWORD>(samples * 2), faults.observerContext);
       }
+      if (faults.hangAfterBuffers >= 0 && handed++ >= faults.hangAfterBuffers) WaitWhileFrozen();
       written = sink->Write(staging.data(), frames, discardPending);
     }
     lock.lock();

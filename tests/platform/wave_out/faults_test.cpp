@@ -127,3 +127,74 @@ TEST_F(WaveOutTest, ASinkThatFailsReturnsItsQueueAndSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+int64_t MillisecondsOf(const std::function<void()> &call) {
+  const auto begin = std::chrono::steady_clock::now();
+  call();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               begin)
+      .count();
+}
+
+// An output that stops answering for good, as a frozen sound server does:
+// every call comes back within its time-out, the caller may free its buffers
+// and open anew while the old playback thread is still blocked, and that
+// thread, once it goes on, touches nothing of its former owner.
+TEST_F(WaveOutTest, AnOutputThatStopsAnsweringNeverHoldsItsCaller) {
+  WaveOutFaults faults;
+  faults.frozen = true;
+  faults.hangAfterBuffers = 1;
+  faults.instantPacing = true;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  for (int i = 0; i < 3; ++i) AddBuffer(882);
+  WriteAll();
+  ASSERT_TRUE(WaitUntil([this] { return buffers[0].Done(); }));
+  // The second buffer reaches the sink, which does not return; nothing tells
+  // of that but the record, and the watchdog bounds the wait.
+  while (record.Buffers() < 2) std::this_thread::yield();
+  EXPECT_TRUE(buffers[1].Queued());
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(DoneCount(), 3);
+  for (TestBuffer &buffer : buffers) {
+    EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  buffers.clear();
+  // Half a second for the sink to finish, then the handle goes without it.
+  MMRESULT closed = MMSYSERR_NOERROR;
+  const int64_t closeMs = MillisecondsOf([&] { closed = waveOutClose(device); });
+  EXPECT_EQ(closed, MMSYSERR_ERROR);
+  EXPECT_LT(closeMs, 3000);
+  device = nullptr;
+
+  // A new device opens and plays while the old thread is still blocked.
+  faults.hangAfterBuffers = -1;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  AddBuffer(882);
+  WriteAll();
+  ASSERT_TRUE(WaitUntil([this] { return DoneCount() == 1; }));
+  EXPECT_EQ(waveOutUnprepareHeader(device, &buffers[0].header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  buffers.clear();
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  device = nullptr;
+
+  // An open the output never answers fails within its time-out.
+  faults.hangOpen = true;
+  SetWaveOutFaults(faults);
+  MMRESULT opened = MMSYSERR_NOERROR;
+  const int64_t openMs = MillisecondsOf([&] { opened = Open("null"); });
+  EXPECT_EQ(opened, MMSYSERR_NOTENABLED);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_LT(openMs, 4000);
+
+  // Thawed, the abandoned threads end; none of them signals a closed owner.
+  ResetEvent(event);
+  SetWaveOutFaults({});
+  EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+}
+
+}  // namespace
