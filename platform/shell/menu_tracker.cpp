@@ -127,6 +127,8 @@ class Tracker {
   }
 
   void CloseTop() {
+    // The menu may have gone with the bar that owned it.
+    if (Menu *menu = LookUpMenu(levels.back().menu)) menu->window = nullptr;
     if (IsWindow(levels.back().window)) DestroyWindow(levels.back().window);
     levels.pop_back();
   }
@@ -157,6 +159,7 @@ class Tracker {
     popup->menu = menuHandle;
     SetWindowLongW(window, 0, reinterpret_cast<LONG_PTR>(popup));
     levels.push_back({window, menuHandle});
+    menu->window = window;
     MoveHighlight(0, +1);
     ShowWindow(window, SW_SHOWNA);
   }
