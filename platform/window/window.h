@@ -342,7 +342,8 @@ void PostQuitMessage(int nExitCode);
 
 // Order of delivery on a thread: posted messages first (in order), then one
 // input event at a time turned into a message for the focused window (keys) or
-// the window under the pointer (mouse), then WM_PAINT for an invalid window;
+// the window under the pointer (mouse), or for the window a route of
+// input_hooks.h names, then WM_PAINT for an invalid window;
 // when there is nothing, the screen is brought up to date and the thread
 // blocks. A WM_PAINT handed out counts as validated, so a procedure that does
 // not paint cannot spin the loop.
