@@ -226,9 +226,12 @@ constexpr double PowerOfTwo(int e) {
 
 // ln 2 in three parts taken from the fixed-point value: 42 bits, so that k × the
 // first part is exact for |k| < 2^11, then 53 and 53 bits.
-constexpr double kLn2Part1 = static_cast<double>(BitsFrom(kLn2, 182, 42)) * PowerOfTwo(182 - kFractionBits);
-constexpr double kLn2Part2 = static_cast<double>(BitsFrom(kLn2, 129, 53)) * PowerOfTwo(129 - kFractionBits);
-constexpr double kLn2Part3 = static_cast<double>(BitsFrom(kLn2, 76, 53)) * PowerOfTwo(76 - kFractionBits);
+constexpr double kLn2Part1 =
+    static_cast<double>(BitsFrom(kLn2, 182, 42)) * PowerOfTwo(182 - kFractionBits);
+constexpr double kLn2Part2 =
+    static_cast<double>(BitsFrom(kLn2, 129, 53)) * PowerOfTwo(129 - kFractionBits);
+constexpr double kLn2Part3 =
+    static_cast<double>(BitsFrom(kLn2, 76, 53)) * PowerOfTwo(76 - kFractionBits);
 constexpr double kInvLn2 = 1.4426950408889634;  // only to choose k
 
 // 1/n! as a double-double: n! is exact in binary64 up to 22!, and the low part

@@ -21,7 +21,8 @@ int CountMisrounded(const std::vector<double> &arguments) {
     const double actual = CorrectlyRoundedExp(x);
     if (std::bit_cast<uint64_t>(actual) != std::bit_cast<uint64_t>(expected)) {
       if (++misrounded <= 5) {
-        ADD_FAILURE() << std::hexfloat << "exp(" << x << ") gave " << actual << ", expected " << expected;
+        ADD_FAILURE() << std::hexfloat << "exp(" << x << ") gave " << actual << ", expected "
+                      << expected;
       }
     }
   }
@@ -42,7 +43,8 @@ TEST(CorrectlyRoundedExp, MatchesMpfrOverTheSweepRange) {
   for (int i = 0; i < 500000; ++i) {
     const int64_t length = 32 + static_cast<int64_t>(random() % (int64_t{1} << 31));
     const int64_t updates = static_cast<int64_t>(1.1 * static_cast<double>(length)) / 32;
-    const int64_t frame = 32 * (1 + static_cast<int64_t>(random() % static_cast<uint64_t>(updates))) - 1;
+    const int64_t frame =
+        32 * (1 + static_cast<int64_t>(random() % static_cast<uint64_t>(updates))) - 1;
     arguments.push_back(static_cast<double>(frame) / static_cast<double>(length));
   }
   for (int i = 0; i < 500000; ++i) arguments.push_back(1.1 * UnitFromBits(random()));
@@ -71,9 +73,16 @@ TEST(CorrectlyRoundedExp, MatchesMpfrOverTheWholeDomain) {
   // Around the thresholds: 1 exactly (|x| < 2^-54), the overflow threshold,
   // the first subnormal result, the smallest subnormal and the last nonzero
   // result, the fast path's limit ±708 and the exact path's ±746 and 710.
-  const double thresholds[] = {0x1p-54,           -0x1p-54,          709.782712893384, -708.3964185322641,
-                               -744.4400719213812, -745.1332191019411, 708.0,            -708.0,
-                               -746.0,             710.0};
+  const double thresholds[] = {0x1p-54,
+                               -0x1p-54,
+                               709.782712893384,
+                               -708.3964185322641,
+                               -744.4400719213812,
+                               -745.1332191019411,
+                               708.0,
+                               -708.0,
+                               -746.0,
+                               710.0};
   for (double threshold : thresholds) {
     for (int64_t n = -40; n <= 40; ++n) arguments.push_back(DoublesAway(threshold, n));
   }
@@ -81,9 +90,13 @@ TEST(CorrectlyRoundedExp, MatchesMpfrOverTheWholeDomain) {
   for (int i = 0; i < 200000; ++i) arguments.push_back(-746.0 + 1456.0 * UnitFromBits(random()));
   // Random bit patterns: every magnitude, NaNs and infinities among them.
   for (int i = 0; i < 20000; ++i) arguments.push_back(std::bit_cast<double>(random()));
-  const double specials[] = {0.0, -0.0, std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max(),
-                             -std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()};
+  const double specials[] = {0.0,
+                             -0.0,
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::max(),
+                             -std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::denorm_min()};
   arguments.insert(arguments.end(), std::begin(specials), std::end(specials));
 
   std::vector<double> numbers;

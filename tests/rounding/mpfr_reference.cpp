@@ -14,10 +14,18 @@ double MpfrRounded(MpfrFunction f, double x) {
   mpfr_set_d(value, x, MPFR_RNDN);
   int inexact = 0;
   switch (f) {
-    case MpfrFunction::kExp: inexact = mpfr_exp(value, value, MPFR_RNDN); break;
-    case MpfrFunction::kSin: inexact = mpfr_sin(value, value, MPFR_RNDN); break;
-    case MpfrFunction::kExp10: inexact = mpfr_exp10(value, value, MPFR_RNDN); break;
-    case MpfrFunction::kLog10: inexact = mpfr_log10(value, value, MPFR_RNDN); break;
+    case MpfrFunction::kExp:
+      inexact = mpfr_exp(value, value, MPFR_RNDN);
+      break;
+    case MpfrFunction::kSin:
+      inexact = mpfr_sin(value, value, MPFR_RNDN);
+      break;
+    case MpfrFunction::kExp10:
+      inexact = mpfr_exp10(value, value, MPFR_RNDN);
+      break;
+    case MpfrFunction::kLog10:
+      inexact = mpfr_log10(value, value, MPFR_RNDN);
+      break;
   }
   mpfr_subnormalize(value, inexact, MPFR_RNDN);
   const double result = mpfr_get_d(value, MPFR_RNDN);
