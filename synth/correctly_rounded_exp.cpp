@@ -154,7 +154,7 @@ constexpr Fixed kLn2 = ComputeLn2();
 
 // The series of e^r for 0 ≤ r < ln 2, terms truncated: within 2^-214 of e^r for
 // an exact r, and never above it.
-Fixed ExpSeries(const Fixed &r) {
+constexpr Fixed ExpSeries(const Fixed &r) {
   Fixed sum = kOne;
   Fixed term = kOne;
   for (uint32_t n = 1; !IsZero(term); ++n) {
@@ -224,64 +224,127 @@ constexpr double PowerOfTwo(int e) {
   return p;
 }
 
-// ln 2 in three parts taken from the fixed-point value: 42 bits, so that k × the
-// first part is exact for |k| < 2^11, then 53 and 53 bits.
-constexpr double kLn2Part1 =
-    static_cast<double>(BitsFrom(kLn2, 182, 42)) * PowerOfTwo(182 - kFractionBits);
-constexpr double kLn2Part2 =
-    static_cast<double>(BitsFrom(kLn2, 129, 53)) * PowerOfTwo(129 - kFractionBits);
-constexpr double kLn2Part3 =
-    static_cast<double>(BitsFrom(kLn2, 76, 53)) * PowerOfTwo(76 - kFractionBits);
-constexpr double kInvLn2 = 1.4426950408889634;  // only to choose k
+// The fast path reduces x = (64k + j) ln 2 / 64 + r with |r| ≤ ln 2 / 128, so
+// that e^x = 2^k × 2^(j/64) × e^r.
+constexpr int kTableBits = 6;
+constexpr int kTableSize = 1 << kTableBits;
 
-// 1/n! as a double-double: n! is exact in binary64 up to 22!, and the low part
-// is the remainder of 1 − hi × n!, which TwoProduct gives exactly.
-struct InverseFactorials {
-  DoubleDouble c[12];
-  constexpr InverseFactorials() : c{} {
-    double factorial = 1.0;
-    for (int n = 0; n < 12; ++n) {
-      if (n > 0) factorial *= n;
-      const double hi = 1.0 / factorial;
-      const DoubleDouble p = TwoProduct(hi, factorial);
-      c[n] = {hi, ((1.0 - p.hi) - p.lo) / factorial};
+// ln 2 / 64 in three parts taken from the fixed-point value: 36 bits, so that
+// N × the first part is exact for |N| < 2^17, then 53 and 53 bits.
+constexpr double kLn2Part1 =
+    static_cast<double>(BitsFrom(kLn2, 188, 36)) * PowerOfTwo(188 - kFractionBits - kTableBits);
+constexpr double kLn2Part2 =
+    static_cast<double>(BitsFrom(kLn2, 135, 53)) * PowerOfTwo(135 - kFractionBits - kTableBits);
+constexpr double kLn2Part3 =
+    static_cast<double>(BitsFrom(kLn2, 82, 53)) * PowerOfTwo(82 - kFractionBits - kTableBits);
+constexpr double kTableOverLn2 = 92.33248261689366;  // 64 / ln 2, only to choose N
+
+// v in [1, 2) as the nearest double plus the truncated rest: within 2^-106.
+constexpr DoubleDouble DoubleDoubleFrom(const Fixed &v) {
+  const double hi = static_cast<double>(BitsFrom(v, kFractionBits - 52, 53)) * PowerOfTwo(-52);
+  const double lo = static_cast<double>(BitsFrom(v, kFractionBits - 105, 53)) * PowerOfTwo(-105);
+  return FastTwoSum(hi, lo);
+}
+
+// 2^(j/64) = e^(j ln 2 / 64) for j = 0 … 63, from the exact series.
+struct PowersOfTwo {
+  DoubleDouble value[kTableSize];
+  constexpr PowersOfTwo() : value{} {
+    for (int j = 0; j < kTableSize; ++j) {
+      value[j] = DoubleDoubleFrom(
+          ExpSeries(DivideSmall(MultiplySmall(kLn2, static_cast<uint32_t>(j)), kTableSize)));
     }
   }
 };
-constexpr InverseFactorials kInverseFactorial;
+constexpr PowersOfTwo kPowerOfTwo;
 
-// Halvings of the reduced argument before the series; undone by squaring.
-constexpr int kHalvings = 8;
-// Bound on the fast path's error near 1, far above its real error (under
-// 2^-98): the rounding test below needs only that it is not exceeded.
-constexpr double kFastPathError = PowerOfTwo(-88);
+// 1/n! as a double-double: n! is exact in binary64 up to 22!, and the low part
+// is the remainder of 1 − hi × n!, which TwoProduct gives exactly.
+constexpr DoubleDouble InverseFactorial(int n) {
+  double factorial = 1.0;
+  for (int i = 2; i <= n; ++i) factorial *= i;
+  const double hi = 1.0 / factorial;
+  const DoubleDouble p = TwoProduct(hi, factorial);
+  return {hi, ((1.0 - p.hi) - p.lo) / factorial};
+}
 
-// e^x for |x| ≤ 708 (normal results only), if the double-double value decides
-// the rounding; false leaves it to the exact path.
-bool FastExp(double x, double &result) {
-  const double kd = std::floor(x * kInvLn2 + 0.5);
-  // x − k ln 2: k × part 1 is exact, and so is its difference from x (Sterbenz).
-  const double a = x - kd * kLn2Part1;
-  const DoubleDouble p2 = TwoProduct(kd, kLn2Part2);
+// e^r − 1 = r + r²/2! + … + r^12/12!, truncated below 2^-110 r for |r| ≤ 0.0055.
+// From r^7/7! on, a term is below 2^-57 r, so plain doubles carry it closely
+// enough; the first six terms need double-double coefficients.
+constexpr int kSeriesTerms = 12;
+constexpr int kDoubleDoubleTerms = 6;
+struct SeriesCoefficients {
+  DoubleDouble c[kSeriesTerms + 1];
+  constexpr SeriesCoefficients() : c{} {
+    for (int n = 0; n <= kSeriesTerms; ++n) c[n] = InverseFactorial(n);
+  }
+};
+constexpr SeriesCoefficients kSeries;
+
+constexpr double kFastPathLimit = 708.0;  // e^±708 are normal doubles
+
+// x = (64k + j) ln 2 / 64 + r, with r as a double-double within 2^-100 |r|.
+struct Reduced {
+  int n;  // 64k + j
+  DoubleDouble r;
+};
+
+Reduced Reduce(double x) {
+  const double nd = std::floor(x * kTableOverLn2 + 0.5);
+  // N × part 1 is exact, and so is its difference from x (Sterbenz).
+  const double a = x - nd * kLn2Part1;
+  const DoubleDouble p2 = TwoProduct(nd, kLn2Part2);
   DoubleDouble r = DdAdd({a, 0.0}, {-p2.hi, -p2.lo});
-  r = DdAdd(r, {-(kd * kLn2Part3), 0.0});
-  const double scale = PowerOfTwo(-kHalvings);
-  const DoubleDouble s = {r.hi * scale, r.lo * scale};  // |s| < 0.0014
+  r = DdAdd(r, {-(nd * kLn2Part3), 0.0});
+  return {static_cast<int>(nd), r};
+}
 
-  // e^s − 1 = s (1 + s/2! + … + s^10/11!), truncation below 2^-125.
-  DoubleDouble q = kInverseFactorial.c[11];
-  for (int n = 10; n >= 1; --n) q = DdAdd(DdMultiply(q, s), kInverseFactorial.c[n]);
-  DoubleDouble m = DdMultiply(q, s);
-  // e^(2s) − 1 = (e^s − 1)(e^s − 1 + 2), which keeps the relative accuracy of
-  // small values where squaring e^s itself would not.
-  for (int i = 0; i < kHalvings; ++i) m = DdMultiply(m, DdAdd(m, {2.0, 0.0}));
-  const DoubleDouble y = DdAdd({1.0, 0.0}, m);
-
-  const double lower = y.hi + (y.lo - kFastPathError);
-  const double upper = y.hi + (y.lo + kFastPathError);
+// y × 2^k, when every value within y.hi × bound of the double-double y rounds
+// to the same double; false leaves the result to a more exact evaluation.
+bool RoundIfDecided(DoubleDouble y, double bound, int n, double &result) {
+  const double error = y.hi * bound;
+  const double lower = y.hi + (y.lo - error);
+  const double upper = y.hi + (y.lo + error);
   if (lower != upper) return false;
-  result = std::ldexp(lower, static_cast<int>(kd));  // exact: the result is normal
+  // Exact: results for |x| ≤ 708 are normal. The shift of a negative N rounds
+  // toward minus infinity, matching N & 63.
+  result = std::ldexp(lower, n >> kTableBits);
   return true;
+}
+
+// Bound on the quick path's relative error, eight times its worst case
+// (2^-64): e^r − 1 from doubles to within 2^-65, the table value and the
+// products within 2^-100. It decides all but about 1 result in 200.
+constexpr double kQuickPathError = PowerOfTwo(-61);
+
+bool QuickExp(const Reduced &x, double &result) {
+  const double r = x.r.hi;
+  double p = kSeries.c[7].hi;
+  for (int i = 6; i >= 2; --i) p = p * r + kSeries.c[i].hi;
+  // e^r − 1 = r + r² (1/2 + r/6 + …): the part after r is below 2^-16, so its
+  // double rounding costs under 2^-68; the low part of r is added as it is.
+  const DoubleDouble m = FastTwoSum(r, x.r.lo + (r * r) * p);
+  const DoubleDouble t = kPowerOfTwo.value[x.n & (kTableSize - 1)];
+  const DoubleDouble tm = TwoProduct(t.hi, m.hi);
+  const DoubleDouble y = TwoSum(t.hi, tm.hi);
+  const double low = t.lo + (tm.lo + (t.hi * m.lo + t.lo * m.hi));
+  return RoundIfDecided(FastTwoSum(y.hi, y.lo + low), kQuickPathError, x.n, result);
+}
+
+// Bound on the accurate path's relative error, far above its worst case
+// (under 2^-100).
+constexpr double kAccuratePathError = PowerOfTwo(-88);
+
+bool AccurateExp(const Reduced &x, double &result) {
+  const DoubleDouble r = x.r;
+  double tail = kSeries.c[kSeriesTerms].hi;
+  for (int i = kSeriesTerms - 1; i > kDoubleDoubleTerms; --i) tail = tail * r.hi + kSeries.c[i].hi;
+  DoubleDouble q = {tail, 0.0};
+  for (int i = kDoubleDoubleTerms; i >= 1; --i) q = DdAdd(DdMultiply(q, r), kSeries.c[i]);
+  const DoubleDouble m = DdMultiply(q, r);  // e^r − 1
+  const DoubleDouble t = kPowerOfTwo.value[x.n & (kTableSize - 1)];
+  const DoubleDouble y = DdAdd(t, DdMultiply(t, m));  // in [0.99, 2.01)
+  return RoundIfDecided(y, kAccuratePathError, x.n, result);
 }
 
 // Well beyond any error of the fixed-point evaluation (under 2^-204).
@@ -351,8 +414,12 @@ double CorrectlyRoundedExp(double x) {
   if (x > 710.0) return std::numeric_limits<double>::infinity();  // e^710 > DBL_MAX
   if (x < -746.0) return 0.0;  // e^-746 < 2^-1075, half the smallest subnormal
   // 1 ± |x| lies within half an ulp of 1 (2^-53 above, 2^-54 below).
-  if (std::fabs(x) < PowerOfTwo(-54)) return 1.0;
-  double result;
-  if (std::fabs(x) <= 708.0 && FastExp(x, result)) return result;
+  constexpr double kNearZero = PowerOfTwo(-54);
+  if (std::fabs(x) < kNearZero) return 1.0;
+  if (std::fabs(x) <= kFastPathLimit) {
+    const Reduced reduced = Reduce(x);
+    double result;
+    if (QuickExp(reduced, result) || AccurateExp(reduced, result)) return result;
+  }
   return SlowExp(x);
 }
