@@ -173,7 +173,7 @@ uint64_t RoundToBits(const Fixed &v, int bits) {
   return m;
 }
 
-// ---- Double-double arithmetic for the fast path --------------------------------
+// ---- Double-double arithmetic for the fast paths -------------------------------
 
 struct DoubleDouble {
   double hi;
@@ -239,7 +239,8 @@ constexpr double kLn2Part3 =
     static_cast<double>(BitsFrom(kLn2, 82, 53)) * PowerOfTwo(82 - kFractionBits - kTableBits);
 constexpr double kTableOverLn2 = 92.33248261689366;  // 64 / ln 2, only to choose N
 
-// v in [1, 2) as the nearest double plus the truncated rest: within 2^-106.
+// v in [1, 2) as a double-double: its leading 53 bits and the next 53,
+// normalized; within 2^-104 of v.
 constexpr DoubleDouble DoubleDoubleFrom(const Fixed &v) {
   const double hi = static_cast<double>(BitsFrom(v, kFractionBits - 52, 53)) * PowerOfTwo(-52);
   const double lo = static_cast<double>(BitsFrom(v, kFractionBits - 105, 53)) * PowerOfTwo(-105);

@@ -1,9 +1,8 @@
 // CorrectlyRoundedExp: e^x rounded to the nearest binary64, from double and
 // integer arithmetic only, so that the exponential sweep's increments are the
 // same whichever C library the program is linked with (C libraries' exp differ
-// in the last bit for some arguments). Not a general-purpose fast exp: it costs
-// a few dozen double-double operations a call, which the sweep pays once every
-// 32 frames.
+// in the last bit for some arguments). About five times the cost of a C
+// library's exp, which the sweep pays once every 32 frames.
 #pragma once
 
 // Over the whole domain: +inf above the overflow threshold, +0 where the result
