@@ -2,7 +2,7 @@
 # needs, then configure and build a tree.
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64
   # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
   pulseaudio pulseaudio-utils libasound2-plugins)

@@ -1,10 +1,10 @@
 #include "synth/tone_bank_source.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <new>
 
+#include "synth/correctly_rounded_exp.h"
 #include "synth/duration_frames.h"
 
 namespace {
@@ -117,7 +117,7 @@ void ToneBankSource::RenderSpan(int32_t *out, int frames) {
 void ToneBankSource::UpdateSweep(int64_t frame) {
   double t = static_cast<double>(frame) / lengthFrames;
   if (logSweep) {
-    t = (std::exp(t) - 1.0) / kExpSweepDivisor;
+    t = (CorrectlyRoundedExp(t) - 1.0) / kExpSweepDivisor;
   }
   for (int j = 0; j < toneCount; ++j) {
     left[j].SetSweepPosition(t);
