@@ -129,7 +129,7 @@ std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField,
     options.tones = static_cast<int>(number);
   }
   if (!options.durationText.empty()) {
-    if (!ParseWhole("--duration", options.durationText, 1, INT32_MAX, number, error)) return error;
+    if (!ParseWhole("--duration", options.durationText, 1, kMaxDurationMs, number, error)) return error;
     options.durationMs = number;
   }
   if (!options.framesText.empty()) {
