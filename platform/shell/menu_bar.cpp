@@ -253,7 +253,7 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       bar->menu = nullptr;
       return 0;
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete bar;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
@@ -333,7 +333,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
     return FALSE;
   }
   bar->hwnd = hwnd;
-  SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
+  SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
   bar->keyFilter = AddKeyFilter([hwnd](HWND focus, const KeyEvent &key) { return OnKey(hwnd, focus, key); });
   // Images for the bitmap named at creation, as CommandBar_AddBitmap would add.
   if (pmbi->nBmpId && pmbi->cBmpImages > 0) {
