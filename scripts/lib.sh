@@ -3,14 +3,15 @@
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev libasound2-dev libcli11-dev tmux)
+  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64
+  # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
+  pulseaudio pulseaudio-utils libasound2-plugins)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What the Windows build and its run under Wine add: the cross compiler (the
 # posix thread model has std::thread), GoogleTest's sources to build with it,
-# Wine, and the PulseAudio server that Wine's audio plays to.
-WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
-  pulseaudio pulseaudio-utils)
+# and Wine, whose audio plays to the sound-server tests' PulseAudio.
+WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
 
 # Installs the Debian packages that are missing: apt-get update once, then one
 # install. Without root or sudo it says exactly what to install and fails.

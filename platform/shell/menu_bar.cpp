@@ -14,7 +14,6 @@
 #include "platform/shell/menu_tracker.h"
 #include "platform/window/input_hooks.h"
 #include "platform/window/paint.h"
-#include "res/resource_data.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ struct MenuBar {
   std::vector<BarButton> buttons;
   // One glyph and one shortcut key per image added by CommandBar_AddBitmap.
   std::wstring glyphsUnicode, glyphsAscii, keys;
-  int keyFilter = 0;
+  int keyRoute = 0;
 };
 
 MenuBar *BarOf(HWND hwnd) { return ControlState<MenuBar>(hwnd); }
@@ -161,30 +160,38 @@ bool IsEditBox(HWND hwnd) {
   return hwnd && GetClassNameW(hwnd, name, 32) && wcscasecmp(name, WC_EDITW) == 0;
 }
 
-bool OnKey(HWND barWindow, HWND focus, const KeyEvent &key) {
-  MenuBar *bar = BarOf(barWindow);
-  if (!bar || !AcceptsInput(*bar)) return false;
-  if ((key.alt && !key.ctrl && key.vk >= 'A' && key.vk <= 'Z') || (key.vk == VK_F10 && !key.alt && !key.ctrl)) {
-    for (size_t i = 0; i < bar->buttons.size(); ++i) {
-      const BarButton &button = bar->buttons[i];
-      if (button.popup < 0 || button.caption.empty()) continue;
-      if (key.vk == VK_F10 || static_cast<unsigned>(std::towupper(static_cast<wint_t>(button.caption[0]))) == key.vk) {
-        OpenMenu(*bar, static_cast<int>(i));
-        return true;
-      }
-    }
-    return false;
-  }
-  if (!key.ch || key.alt || key.ctrl || IsEditBox(focus)) return false;
-  size_t image = bar->keys.find(key.ch);
-  if (image == std::wstring::npos) return false;
-  for (const BarButton &button : bar->buttons) {
-    if (button.image == static_cast<int>(image) && !(button.style & TBSTYLE_SEP)) {
-      SendButtonCommand(*bar, button);
-      return true;
+// The drop-down button a menu key opens: Alt+<first letter of its caption>,
+// or F10 for the first; -1 for any other key.
+int PopupButtonForKey(const MenuBar &bar, UINT vk, bool alt, bool ctrl) {
+  bool menuKey = (alt && !ctrl && vk >= 'A' && vk <= 'Z') || (vk == VK_F10 && !alt && !ctrl);
+  if (!menuKey) return -1;
+  for (size_t i = 0; i < bar.buttons.size(); ++i) {
+    const BarButton &button = bar.buttons[i];
+    if (button.popup < 0 || button.caption.empty()) continue;
+    if (vk == VK_F10 || static_cast<unsigned>(std::towupper(static_cast<wint_t>(button.caption[0]))) == vk) {
+      return static_cast<int>(i);
     }
   }
-  return false;
+  return -1;
+}
+
+// The tool bar button whose image has this key, or null.
+const BarButton *ToolButtonForCharacter(const MenuBar &bar, wchar_t ch) {
+  if (!ch) return nullptr;
+  size_t image = bar.keys.find(ch);
+  if (image == std::wstring::npos) return nullptr;
+  for (const BarButton &button : bar.buttons) {
+    if (button.image == static_cast<int>(image) && !(button.style & TBSTYLE_SEP)) return &button;
+  }
+  return nullptr;
+}
+
+// Whether the bar takes a key from the focused window; it then arrives at the
+// bar's window procedure as a message.
+bool TakesKey(MenuBar &bar, HWND focus, const KeyEvent &key) {
+  if (!AcceptsInput(bar)) return false;
+  if (PopupButtonForKey(bar, key.vk, key.alt, key.ctrl) >= 0) return true;
+  return !key.alt && !key.ctrl && !IsEditBox(focus) && ToolButtonForCharacter(bar, key.ch);
 }
 
 void OnClick(MenuBar &bar, LPARAM lParam) {
@@ -212,6 +219,22 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       OnClick(*bar, lParam);
+      return 0;
+    // Keys its route took. Looked at again, as things may have changed since:
+    // a message posted before the key may have opened a dialog.
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (int button = PopupButtonForKey(*bar, static_cast<UINT>(wParam), message == WM_SYSKEYDOWN,
+                                         GetKeyState(VK_CONTROL) < 0);
+          button >= 0 && AcceptsInput(*bar)) {
+        OpenMenu(*bar, button);
+      }
+      return 0;
+    case WM_CHAR:
+      if (const BarButton *button = ToolButtonForCharacter(*bar, static_cast<wchar_t>(wParam));
+          button && AcceptsInput(*bar) && !IsEditBox(GetFocus())) {
+        SendButtonCommand(*bar, *button);
+      }
       return 0;
     case SHCMBM_GETMENU:
       return reinterpret_cast<LRESULT>(bar->menu);
@@ -248,7 +271,7 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       }
       return FALSE;
     case WM_DESTROY:
-      RemoveKeyFilter(bar->keyFilter);
+      RemoveKeyRoute(bar->keyRoute);
       DestroyMenu(bar->menu);
       bar->menu = nullptr;
       return 0;
@@ -265,9 +288,9 @@ void EnsureBarClass() { RegisterStateClass(WC_MENUBARW, MenuBarProc); }
 
 // The buttons of a menu-bar resource: the menu id, a count, then seven words
 // per button (image, command, state, style, caption string, 0, pop-up).
-bool ReadMenuBarResource(UINT id, UINT *menuId, std::vector<BarButton> *buttons) {
+bool ReadMenuBarResource(HINSTANCE instance, UINT id, UINT *menuId, std::vector<BarButton> *buttons) {
   DWORD size = 0;
-  const void *data = FindResourceBytes(RT_RCDATA, MAKEINTRESOURCEW(id), &size);
+  const void *data = FindResourceBytes(instance, RT_RCDATA, MAKEINTRESOURCEW(id), &size);
   if (!data) return false;
   TemplateReader reader(data, size);
   *menuId = reader.Word();
@@ -282,11 +305,30 @@ bool ReadMenuBarResource(UINT id, UINT *menuId, std::vector<BarButton> *buttons)
     reader.Word();
     uint16_t popup = reader.Word();
     if (!reader.ok()) break;
-    if (caption) LoadResourceString(caption, &button.caption);
+    if (caption) LoadResourceString(instance, caption, &button.caption);
     if (button.style & TBSTYLE_DROPDOWN) button.popup = popup;
     buttons->push_back(std::move(button));
   }
   return reader.ok();
+}
+
+struct BitmapGlyphs {
+  std::wstring unicode, ascii, keys;
+};
+
+// The stand-ins the program gives for a bitmap's images; empty texts when it
+// gives none.
+BitmapGlyphs ReadBitmapGlyphs(HINSTANCE instance, int idBitmap) {
+  BitmapGlyphs glyphs;
+  DWORD size = 0;
+  const void *data = FindResourceBytes(instance, kBitmapGlyphsType, MAKEINTRESOURCEW(idBitmap), &size);
+  if (!data) return glyphs;
+  TemplateReader reader(data, size);
+  glyphs.unicode = reader.Text();
+  glyphs.ascii = reader.Text();
+  glyphs.keys = reader.Text();
+  if (!reader.ok()) glyphs = {};
+  return glyphs;
 }
 
 }  // namespace
@@ -311,7 +353,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
         button.caption = text;
         bar->buttons.push_back(button);
       }
-    } else if (ReadMenuBarResource(pmbi->nToolBarId, &menuId, &bar->buttons)) {
+    } else if (ReadMenuBarResource(pmbi->hInstRes, pmbi->nToolBarId, &menuId, &bar->buttons)) {
       bar->menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(menuId));
     }
     if (!bar->menu) {
@@ -334,7 +376,10 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
   }
   bar->hwnd = hwnd;
   SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
-  bar->keyFilter = AddKeyFilter([hwnd](HWND focus, const KeyEvent &key) { return OnKey(hwnd, focus, key); });
+  bar->keyRoute = AddKeyRoute([hwnd](HWND focus, const KeyEvent &key) {
+    MenuBar *bar = BarOf(hwnd);
+    return bar && TakesKey(*bar, focus, key) ? hwnd : nullptr;
+  });
   // Images for the bitmap named at creation, as CommandBar_AddBitmap would add.
   if (pmbi->nBmpId && pmbi->cBmpImages > 0) {
     CommandBar_AddBitmap(hwnd, pmbi->hInstRes, pmbi->nBmpId, pmbi->cBmpImages, 16, 16);
@@ -348,16 +393,16 @@ int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumIma
   MenuBar *bar = IsWindow(hwndCB) ? BarOf(hwndCB) : nullptr;
   if (!bar || iNumImages <= 0 || idBitmap <= 0 || idBitmap > 0xFFFF) return -1;
   if (!FindResourceW(hInst, MAKEINTRESOURCEW(idBitmap), RT_BITMAP)) return -1;
-  const wchar_t *unicode = BitmapGlyphs(static_cast<uint16_t>(idBitmap), true);
-  const wchar_t *ascii = BitmapGlyphs(static_cast<uint16_t>(idBitmap), false);
-  const wchar_t *keys = BitmapShortcutKeys(static_cast<uint16_t>(idBitmap));
+  BitmapGlyphs glyphs = ReadBitmapGlyphs(hInst, idBitmap);
+  auto at = [](const std::wstring &text, int i, wchar_t missing) {
+    return i < static_cast<int>(text.size()) ? text[static_cast<size_t>(i)] : missing;
+  };
   int first = static_cast<int>(bar->glyphsUnicode.size());
   for (int i = 0; i < iNumImages; ++i) {
-    bool known = unicode && i < static_cast<int>(std::wcslen(unicode));
-    bar->glyphsUnicode.push_back(known ? unicode[i] : L'?');
-    bar->glyphsAscii.push_back(known && ascii ? ascii[i] : L'?');
+    bar->glyphsUnicode.push_back(at(glyphs.unicode, i, L'?'));
+    bar->glyphsAscii.push_back(at(glyphs.ascii, i, L'?'));
     // An image without a key of its own gets a blank, which no key matches.
-    bar->keys.push_back(keys && i < static_cast<int>(std::wcslen(keys)) ? keys[i] : L'\0');
+    bar->keys.push_back(at(glyphs.keys, i, L'\0'));
   }
   InvalidateRect(hwndCB, nullptr, TRUE);
   return first;
