@@ -43,7 +43,7 @@ class WindowBase {
   void GetItemText(int id, WCHAR *buffer);
 
   // The dialog procedure for any dialog whose initialisation parameter is a
-  // WindowBase; the object is kept in the dialog's DWL_USER word.
+  // WindowBase; the object is kept in the dialog's DWLP_USER word.
   static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
   // The window or dialog this object is attached to; null while none is.

@@ -51,7 +51,7 @@ SoundPlayer::SoundPlayer()
   }
   notifyWindow = CreateWindowExW(0, kNotifyWindowClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr, g_hInstance, nullptr);
   if (notifyWindow != nullptr) {
-    SetWindowLongW(notifyWindow, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(notifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
 }
 
@@ -71,7 +71,7 @@ LRESULT CALLBACK SoundPlayer::NotifyWindowProc(HWND hwnd, UINT message, WPARAM w
   if (message != WM_USER) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  auto *player = reinterpret_cast<SoundPlayer *>(GetWindowLongW(hwnd, GWL_USERDATA));
+  auto *player = reinterpret_cast<SoundPlayer *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (player != nullptr) {
     player->DispatchNotifications();
   }

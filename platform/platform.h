@@ -3,6 +3,9 @@
 // with the names, types and results of the calls the system is written against.
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows/windows_platform.h"
+#else
 #include "platform/win_types.h"
 #include "platform/core/handle.h"
 #include "platform/files/files.h"
@@ -11,3 +14,4 @@
 #include "platform/window/window.h"
 #include "platform/controls/controls.h"
 #include "platform/shell/shell.h"
+#endif

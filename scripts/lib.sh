@@ -8,6 +8,10 @@ WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev lib
   pulseaudio pulseaudio-utils libasound2-plugins)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What the Windows build and its run under Wine add: the cross compiler (the
+# posix thread model has std::thread), GoogleTest's sources to build with it,
+# and Wine, whose audio plays to the sound-server tests' PulseAudio.
+WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
 
 # Installs the Debian packages that are missing: apt-get update once, then one
 # install. Without root or sudo it says exactly what to install and fails.

@@ -276,7 +276,7 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       bar->menu = nullptr;
       return 0;
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete bar;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
@@ -375,7 +375,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
     return FALSE;
   }
   bar->hwnd = hwnd;
-  SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
+  SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
   bar->keyRoute = AddKeyRoute([hwnd](HWND focus, const KeyEvent &key) {
     MenuBar *bar = BarOf(hwnd);
     return bar && TakesKey(*bar, focus, key) ? hwnd : nullptr;

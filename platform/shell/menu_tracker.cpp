@@ -22,7 +22,7 @@ struct PopupWindow {
   int scroll = 0;
 };
 
-PopupWindow *PopupOf(HWND hwnd) { return reinterpret_cast<PopupWindow *>(GetWindowLongW(hwnd, 0)); }
+PopupWindow *PopupOf(HWND hwnd) { return reinterpret_cast<PopupWindow *>(GetWindowLongPtrW(hwnd, 0)); }
 
 const wchar_t *Glyph(const wchar_t *unicode, const wchar_t *ascii) { return ScreenIsUtf8() ? unicode : ascii; }
 
@@ -68,7 +68,7 @@ LRESULT CALLBACK PopupMenuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete popup;
       break;
     default:
@@ -157,7 +157,7 @@ class Tracker {
     if (!window) return;
     auto *popup = new PopupWindow;
     popup->menu = menuHandle;
-    SetWindowLongW(window, 0, reinterpret_cast<LONG_PTR>(popup));
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(popup));
     levels.push_back({window, menuHandle});
     menu->window = window;
     MoveHighlight(0, +1);

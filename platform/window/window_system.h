@@ -74,7 +74,7 @@ struct Window {
   int id = 0;
   HINSTANCE instance = nullptr;
   LONG_PTR userData = 0;
-  std::vector<LONG_PTR> extra;
+  std::vector<unsigned char> extra;  // the class's cbWndExtra bytes
   // Pixels: the window's rectangle in its parent's client coordinates, or in
   // screen coordinates for a top-level window.
   RECT rect{};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class OutputFile {
@@ -26,7 +27,8 @@ class OutputFile {
  private:
   bool Fail(const std::string &what);
 
-  int fd = -1;
+  // The file descriptor, or on Windows the file's handle.
+  intptr_t fd = -1;
   bool toStdout = false;
   std::string path;
   std::string tempPath;

@@ -1,14 +1,9 @@
 #include "tools/render/play.h"
 
-#include <pthread.h>
-#include <signal.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
 #include <string>
-#include <thread>
 
 #include "audio/player_listener.h"
 #include "audio/sample_convert.h"
@@ -18,6 +13,7 @@
 #include "synth/random.h"
 #include "synth/source_factory.h"
 #include "tools/render/render_job.h"
+#include "tools/render/stop_requests.h"
 
 // The instance handle of this program; the player registers its window class
 // for it.
@@ -61,52 +57,9 @@ class ProgressLine : public PlayerListener {
   DWORD startTicks = 0;
 };
 
-// A signal must not touch the window system from a handler, so SIGINT and
-// SIGTERM are blocked in every thread and taken by this one, which asks the
-// user-interface thread to stop through a posted WM_CLOSE.
-class SignalForwarder {
- public:
-  explicit SignalForwarder(HWND target) {
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, &previousMask);
-    thread = std::thread([this, target] {
-      for (;;) {
-        int signal = 0;
-        if (sigwait(&signals, &signal) != 0) {
-          continue;
-        }
-        if (finished.load()) {
-          return;
-        }
-        PostMessageW(target, WM_CLOSE, 0, 0);
-      }
-    });
-  }
-
-  ~SignalForwarder() {
-    finished.store(true);
-    pthread_kill(thread.native_handle(), SIGTERM);
-    thread.join();
-    // A signal that came while the play was ending is dropped, not delivered
-    // once the mask is lifted.
-    timespec none{};
-    while (sigtimedwait(&signals, nullptr, &none) > 0) {
-    }
-    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
-  }
-
- private:
-  sigset_t signals;
-  sigset_t previousMask;
-  std::atomic<bool> finished{false};
-  std::thread thread;
-};
-
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) {
-    auto *player = reinterpret_cast<SoundPlayer *>(GetWindowLongW(hwnd, GWL_USERDATA));
+    auto *player = reinterpret_cast<SoundPlayer *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (player != nullptr) {
       player->Stop();
     }
@@ -153,11 +106,9 @@ int PlaySource(const SourceRef &source, bool continuous) {
   ProgressLine progress(length, continuous);
   int status = 0;
   {
-    // Signals are blocked before the player starts its threads, so that they
-    // inherit the mask and only the forwarder takes them.
-    SignalForwarder forwarder(control);
+    StopRequests stopRequests(control);
     SoundPlayer player;
-    SetWindowLongW(control, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&player));
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&player));
     player.listener = &progress;
     const char *audio = std::getenv("WENDREL_AUDIO");
     const char *output = audio != nullptr && *audio != '\0' ? audio : "alsa:default";
@@ -174,7 +125,7 @@ int PlaySource(const SourceRef &source, bool continuous) {
       std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", output);
       status = 1;
     }
-    SetWindowLongW(control, GWL_USERDATA, 0);
+    SetWindowLongPtrW(control, GWLP_USERDATA, 0);
     player.listener = nullptr;
   }
   DestroyWindow(control);
