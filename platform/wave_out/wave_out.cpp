@@ -6,6 +6,7 @@
 
 #include "platform/threads/event_object.h"
 #include "platform/wave_out/fault_state.h"
+#include "platform/wave_out/output_failure.h"
 #include "platform/wave_out/sink_factory.h"
 #include "platform/wave_out/wave_device.h"
 
@@ -88,6 +89,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWOR
   const SinkFormat format{pwfx->nChannels, static_cast<int>(pwfx->nSamplesPerSec)};
   MMRESULT error = MMSYSERR_NOERROR;
   std::unique_ptr<AudioSink> sink = OpenAudioSink(AudioSinkChoice(), format, &error);
+  NoteOutputOpen(AudioSinkChoice(), error);
   if (sink == nullptr) return error;
   auto device = std::make_shared<WaveDevice>(format, event, std::move(sink), FaultsForNewDevice());
   if (!device->Start()) return MMSYSERR_NOMEM;

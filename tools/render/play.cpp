@@ -14,6 +14,7 @@
 #include "audio/sample_convert.h"
 #include "audio/sound_player.h"
 #include "platform/platform.h"
+#include "platform/wave_out/output_failure.h"
 #include "settings/settings_file.h"
 #include "synth/random.h"
 #include "synth/source_factory.h"
@@ -165,8 +166,13 @@ int PlaySource(const SourceRef &source, bool continuous) {
         DispatchMessageW(&msg);
       }
     } else {
-      const char *audio = std::getenv("WENDREL_AUDIO");
-      std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", audio != nullptr ? audio : "alsa:default");
+      const std::string failure = OutputOpenFailure();
+      if (!failure.empty()) {
+        std::fprintf(stderr, "wendrel-render: %s\n", failure.c_str());
+      } else {
+        const char *audio = std::getenv("WENDREL_AUDIO");
+        std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", audio != nullptr ? audio : "alsa:default");
+      }
       status = 1;
     }
     SetWindowLongW(control, GWL_USERDATA, 0);
