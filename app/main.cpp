@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/wave_out/output_failure.h"
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 
 int main(int argc, char **argv) {
   int argumentsStatus = HandleProgramArguments(argc, argv, stdout, stderr);
@@ -28,8 +29,11 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "wendrel: %s\n", error.c_str());
     return 1;
   }
-  // There is one module: any instance handle names the program itself.
-  int status = WinMain(nullptr, nullptr, nullptr, SW_SHOW);
+  // The program's resources live in the program, as an executable's own do;
+  // the platform reaches them through the module's instance handle.
+  std::span<const uint8_t> resources = ProgramResourceFile();
+  HINSTANCE instance = RegisterProgramResources(resources.data(), resources.size());
+  int status = WinMain(instance, nullptr, nullptr, SW_SHOW);
   StopScreen();
   // The message box could only say that playback did not start; now that the
   // terminal is back, say which output was tried and how to find one that works.

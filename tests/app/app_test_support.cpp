@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 
 namespace {
 
@@ -35,6 +36,19 @@ class PrivateRuntimeFolder : public ::testing::Environment {
 
 [[maybe_unused]] ::testing::Environment *const g_runtimeFolder =
     ::testing::AddGlobalTestEnvironment(new PrivateRuntimeFolder);
+
+// The program's resources, registered once before the tests as the entry code
+// registers them at start.
+class ProgramResources : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::span<const uint8_t> resources = ProgramResourceFile();
+    ASSERT_NE(RegisterProgramResources(resources.data(), resources.size()), nullptr);
+  }
+};
+
+[[maybe_unused]] ::testing::Environment *const g_programResources =
+    ::testing::AddGlobalTestEnvironment(new ProgramResources);
 
 }  // namespace
 
