@@ -16,6 +16,7 @@ const char *Reason(std::string_view choice, MMRESULT result) {
     case MMSYSERR_ALLOCATED: return "busy: another program holds it";
     case WAVERR_BADFORMAT: return "it does not take 16-bit PCM at 44100 Hz";
     case MMSYSERR_NOMEM: return "out of memory";
+    case MMSYSERR_NOTENABLED: return "it did not answer";
     default: return "no such device";
   }
 }
