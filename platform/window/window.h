@@ -104,6 +104,9 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
 #define WM_SETFONT 0x0030
 #define WM_GETFONT 0x0031
 #define WM_WINDOWPOSCHANGED 0x0047
+// For F1, to the focused window; DefWindowProcW turns it into WM_HELP,
+// so the help a window shows runs inside a dispatch.
+#define WM_KEYF1 0x004D
 #define WM_NOTIFY 0x004E
 #define WM_HELP 0x0053
 #define WM_NCCREATE 0x0081
@@ -339,7 +342,8 @@ void PostQuitMessage(int nExitCode);
 
 // Order of delivery on a thread: posted messages first (in order), then one
 // input event at a time turned into a message for the focused window (keys) or
-// the window under the pointer (mouse), then WM_PAINT for an invalid window;
+// the window under the pointer (mouse), or for the window a route of
+// input_hooks.h names, then WM_PAINT for an invalid window;
 // when there is nothing, the screen is brought up to date and the thread
 // blocks. A WM_PAINT handed out counts as validated, so a procedure that does
 // not paint cannot spin the loop.
@@ -347,7 +351,9 @@ void PostQuitMessage(int nExitCode);
 // terminal reports no key releases, so there is no WM_KEYUP. TranslateMessage
 // then posts WM_CHAR for a key that types a character, and for Enter (13),
 // Tab (9), Backspace (8), Esc (27) and Ctrl+letter (1..26). F1 is no key
-// message: WM_HELP (lParam a HELPINFO) is sent to the focused window.
+// message: WM_KEYF1 goes to the focused window, and DefWindowProcW sends it
+// on as WM_HELP (lParam a HELPINFO), which it passes up from child to parent
+// and from owned window to owner.
 // Mouse: WM_LBUTTONDOWN / WM_LBUTTONDBLCLK / WM_LBUTTONUP with the client
 // coordinates in pixels of the cell's top-left corner and MK_ flags in wParam.
 // A double click is WM_LBUTTONDBLCLK whether or not the class asked for

@@ -247,6 +247,14 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(w->text.size());
+    case WM_KEYF1: {
+      HELPINFO help{};
+      help.cbSize = sizeof help;
+      help.iContextType = HELPINFO_WINDOW;
+      help.iCtrlId = GetDlgCtrlID(hWnd);
+      help.hItemHandle = hWnd;
+      return SendMessageW(hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    }
     case WM_HELP:
       // Up the chain until someone handles it: parent for a child, owner for a
       // top-level window.

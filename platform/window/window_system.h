@@ -193,7 +193,7 @@ void ForgetRemoteHandles();
 void CollectSessionDescriptors(std::vector<int> &fds, int *timeoutMs);
 void ServiceSessionDescriptor(int fd, short revents);
 void ServiceSessionTimeout();
-// Turns one pending input event into messages (or lets a filter take it);
+// Turns one pending input event into messages (or posts the shell's close);
 // false when no input is pending.
 bool ConvertPendingInput();
 bool TakeInputMessage(HWND filter, UINT min, UINT max, bool remove, MSG *out);
@@ -205,7 +205,7 @@ uint64_t NowMs();  // monotonic
 // bit 32 of lParam; bits 0..15 are the repeat count, as in Win32.
 constexpr int kCharacterShift = 32;
 
-void ResetFilters();
+void ResetRoutes();
 void ResetRegistry();
 
 }  // namespace wendrel_window
