@@ -6,6 +6,7 @@
 #include "app/win_main.h"
 #include "platform/platform.h"
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 
 int main() {
   // Asked before the terminal is taken over, so that a second start leaves
@@ -23,8 +24,11 @@ int main() {
     std::fprintf(stderr, "wendrel: %s\n", error.c_str());
     return 1;
   }
-  // There is one module: any instance handle names the program itself.
-  int status = WinMain(nullptr, nullptr, nullptr, SW_SHOW);
+  // The program's resources live in the program, as an executable's own do;
+  // the platform reaches them through the module's instance handle.
+  std::span<const uint8_t> resources = ProgramResourceFile();
+  HINSTANCE instance = RegisterProgramResources(resources.data(), resources.size());
+  int status = WinMain(instance, nullptr, nullptr, SW_SHOW);
   StopScreen();
   return status;
 }

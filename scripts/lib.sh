@@ -3,7 +3,7 @@
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev libasound2-dev libcli11-dev tmux)
+  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -116,9 +116,9 @@ HMENU LoadMenuIndirectW(const void *lpMenuTemplate) {
   return MenuFromTemplate(reader);
 }
 
-HMENU LoadMenuW(HINSTANCE, LPCWSTR lpMenuName) {
+HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName) {
   DWORD size = 0;
-  const void *bytes = FindResourceBytes(RT_MENU, lpMenuName, &size);
+  const void *bytes = FindResourceBytes(hInstance, RT_MENU, lpMenuName, &size);
   if (!bytes) return nullptr;
   TemplateReader reader(bytes, size);
   return MenuFromTemplate(reader);

@@ -3,11 +3,27 @@
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <vector>
 
+#include "platform/controls/resource_file.h"
 #include "platform/controls/template_reader.h"
-#include "res/resource_data.h"
 
 namespace {
+
+struct Module {
+  std::vector<ResourceEntry> entries;
+};
+
+// The one module. Its address is the program's instance handle.
+Module &Program() {
+  static Module module;
+  return module;
+}
+
+const Module *ModuleOf(HMODULE handle) {
+  Module &program = Program();
+  return !handle || handle == reinterpret_cast<HMODULE>(&program) ? &program : nullptr;
+}
 
 // A name as a number when it is one: an integer resource or "#digits".
 bool NumericName(LPCWSTR name, uint16_t *id) {
@@ -26,61 +42,70 @@ bool NumericName(LPCWSTR name, uint16_t *id) {
   return true;
 }
 
-bool SameNameIgnoringCase(const wchar_t *a, const wchar_t *b) {
-  for (; *a && *b; ++a, ++b) {
-    if (std::towupper(static_cast<wint_t>(*a)) != std::towupper(static_cast<wint_t>(*b))) return false;
+bool SameNameIgnoringCase(const std::wstring &a, const wchar_t *b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
   }
-  return *a == *b;
+  return i == a.size() && !b[i];
 }
 
-bool Matches(const ResourceRecord &record, LPCWSTR name, LPCWSTR type) {
-  uint16_t typeId = 0;
-  if (!type || !NumericName(type, &typeId) || record.type != typeId) return false;
-  uint16_t id = 0;
-  if (NumericName(name, &id)) return !record.name && record.id == id;
-  return record.name && SameNameIgnoringCase(record.name, name);
+bool Matches(const ResourceId &id, LPCWSTR name) {
+  uint16_t number = 0;
+  if (NumericName(name, &number)) return id.text.empty() && id.number == number;
+  return !id.text.empty() && SameNameIgnoringCase(id.text, name);
 }
 
-const ResourceRecord *RecordOf(HRSRC handle) {
-  for (const ResourceRecord &record : ProgramResources()) {
-    if (reinterpret_cast<HRSRC>(const_cast<ResourceRecord *>(&record)) == handle) return &record;
+const ResourceEntry *EntryOf(HMODULE module, HRSRC handle) {
+  const Module *owner = ModuleOf(module);
+  if (!owner || !handle) return nullptr;
+  for (const ResourceEntry &entry : owner->entries) {
+    if (reinterpret_cast<HRSRC>(const_cast<uint8_t *>(entry.header)) == handle) return &entry;
   }
   return nullptr;
 }
 
 }  // namespace
 
-HRSRC FindResourceW(HMODULE, LPCWSTR lpName, LPCWSTR lpType) {
-  if (!lpName || !lpType) return nullptr;
-  for (const ResourceRecord &record : ProgramResources()) {
-    if (Matches(record, lpName, lpType)) return reinterpret_cast<HRSRC>(const_cast<ResourceRecord *>(&record));
+HINSTANCE RegisterProgramResources(const void *resFile, size_t size) {
+  Module &program = Program();
+  if (!ReadResourceFile(resFile, size, &program.entries)) return nullptr;
+  return reinterpret_cast<HINSTANCE>(&program);
+}
+
+HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
+  const Module *module = ModuleOf(hModule);
+  if (!module || !lpName || !lpType) return nullptr;
+  for (const ResourceEntry &entry : module->entries) {
+    if (Matches(entry.type, lpType) && Matches(entry.name, lpName))
+      return reinterpret_cast<HRSRC>(const_cast<uint8_t *>(entry.header));
   }
   return nullptr;
 }
 
-HGLOBAL LoadResource(HMODULE, HRSRC hResInfo) {
-  const ResourceRecord *record = RecordOf(hResInfo);
-  return record ? const_cast<uint8_t *>(record->data.data()) : nullptr;
+HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo) {
+  const ResourceEntry *entry = EntryOf(hModule, hResInfo);
+  return entry ? const_cast<uint8_t *>(entry->data) : nullptr;
 }
 
 LPVOID LockResource(HGLOBAL hResData) { return hResData; }
 
-DWORD SizeofResource(HMODULE, HRSRC hResInfo) {
-  const ResourceRecord *record = RecordOf(hResInfo);
-  return record ? static_cast<DWORD>(record->data.size()) : 0;
+DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo) {
+  const ResourceEntry *entry = EntryOf(hModule, hResInfo);
+  return entry ? entry->size : 0;
 }
 
-const void *FindResourceBytes(LPCWSTR type, LPCWSTR name, DWORD *size) {
-  HRSRC found = FindResourceW(nullptr, name, type);
-  *size = SizeofResource(nullptr, found);
-  return found ? LockResource(LoadResource(nullptr, found)) : nullptr;
+const void *FindResourceBytes(HMODULE module, LPCWSTR type, LPCWSTR name, DWORD *size) {
+  HRSRC found = FindResourceW(module, name, type);
+  *size = SizeofResource(module, found);
+  return found ? LockResource(LoadResource(module, found)) : nullptr;
 }
 
-bool LoadResourceString(UINT id, std::wstring *text) {
+bool LoadResourceString(HINSTANCE instance, UINT id, std::wstring *text) {
   text->clear();
   if (id > 0xFFFF) return false;
   DWORD size = 0;
-  const void *block = FindResourceBytes(RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), &size);
+  const void *block = FindResourceBytes(instance, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), &size);
   if (!block) return false;
   TemplateReader reader(block, size);
   for (UINT index = 0; index < (id & 15); ++index) reader.Skip(reader.Word() * 2u);
@@ -90,20 +115,20 @@ bool LoadResourceString(UINT id, std::wstring *text) {
   return reader.ok();
 }
 
-int LoadStringW(HINSTANCE, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
+int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
   if (!lpBuffer || cchBufferMax <= 0) return 0;
   std::wstring text;
   lpBuffer[0] = L'\0';
-  if (!LoadResourceString(uID, &text)) return 0;
+  if (!LoadResourceString(hInstance, uID, &text)) return 0;
   size_t count = std::min(text.size(), static_cast<size_t>(cchBufferMax - 1));
   std::wmemcpy(lpBuffer, text.data(), count);
   lpBuffer[count] = L'\0';
   return static_cast<int>(count);
 }
 
-HICON LoadIconW(HINSTANCE, LPCWSTR lpIconName) {
+HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
   if (!lpIconName) return nullptr;
   // The terminal cannot show the picture; the handle only has to name the
-  // group, and the group's record lives for the whole run.
-  return reinterpret_cast<HICON>(FindResourceW(nullptr, lpIconName, RT_GROUP_ICON));
+  // group, and the group's entry lives as long as the program's resources.
+  return reinterpret_cast<HICON>(FindResourceW(hInstance, lpIconName, RT_GROUP_ICON));
 }

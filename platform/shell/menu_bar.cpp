@@ -14,7 +14,6 @@
 #include "platform/shell/menu_tracker.h"
 #include "platform/window/input_hooks.h"
 #include "platform/window/paint.h"
-#include "res/resource_data.h"
 
 namespace {
 
@@ -265,9 +264,9 @@ void EnsureBarClass() { RegisterStateClass(WC_MENUBARW, MenuBarProc); }
 
 // The buttons of a menu-bar resource: the menu id, a count, then seven words
 // per button (image, command, state, style, caption string, 0, pop-up).
-bool ReadMenuBarResource(UINT id, UINT *menuId, std::vector<BarButton> *buttons) {
+bool ReadMenuBarResource(HINSTANCE instance, UINT id, UINT *menuId, std::vector<BarButton> *buttons) {
   DWORD size = 0;
-  const void *data = FindResourceBytes(RT_RCDATA, MAKEINTRESOURCEW(id), &size);
+  const void *data = FindResourceBytes(instance, RT_RCDATA, MAKEINTRESOURCEW(id), &size);
   if (!data) return false;
   TemplateReader reader(data, size);
   *menuId = reader.Word();
@@ -282,11 +281,30 @@ bool ReadMenuBarResource(UINT id, UINT *menuId, std::vector<BarButton> *buttons)
     reader.Word();
     uint16_t popup = reader.Word();
     if (!reader.ok()) break;
-    if (caption) LoadResourceString(caption, &button.caption);
+    if (caption) LoadResourceString(instance, caption, &button.caption);
     if (button.style & TBSTYLE_DROPDOWN) button.popup = popup;
     buttons->push_back(std::move(button));
   }
   return reader.ok();
+}
+
+struct BitmapGlyphs {
+  std::wstring unicode, ascii, keys;
+};
+
+// The stand-ins the program gives for a bitmap's images; empty texts when it
+// gives none.
+BitmapGlyphs ReadBitmapGlyphs(HINSTANCE instance, int idBitmap) {
+  BitmapGlyphs glyphs;
+  DWORD size = 0;
+  const void *data = FindResourceBytes(instance, kBitmapGlyphsType, MAKEINTRESOURCEW(idBitmap), &size);
+  if (!data) return glyphs;
+  TemplateReader reader(data, size);
+  glyphs.unicode = reader.Text();
+  glyphs.ascii = reader.Text();
+  glyphs.keys = reader.Text();
+  if (!reader.ok()) glyphs = {};
+  return glyphs;
 }
 
 }  // namespace
@@ -311,7 +329,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
         button.caption = text;
         bar->buttons.push_back(button);
       }
-    } else if (ReadMenuBarResource(pmbi->nToolBarId, &menuId, &bar->buttons)) {
+    } else if (ReadMenuBarResource(pmbi->hInstRes, pmbi->nToolBarId, &menuId, &bar->buttons)) {
       bar->menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(menuId));
     }
     if (!bar->menu) {
@@ -348,16 +366,16 @@ int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumIma
   MenuBar *bar = IsWindow(hwndCB) ? BarOf(hwndCB) : nullptr;
   if (!bar || iNumImages <= 0 || idBitmap <= 0 || idBitmap > 0xFFFF) return -1;
   if (!FindResourceW(hInst, MAKEINTRESOURCEW(idBitmap), RT_BITMAP)) return -1;
-  const wchar_t *unicode = BitmapGlyphs(static_cast<uint16_t>(idBitmap), true);
-  const wchar_t *ascii = BitmapGlyphs(static_cast<uint16_t>(idBitmap), false);
-  const wchar_t *keys = BitmapShortcutKeys(static_cast<uint16_t>(idBitmap));
+  BitmapGlyphs glyphs = ReadBitmapGlyphs(hInst, idBitmap);
+  auto at = [](const std::wstring &text, int i, wchar_t missing) {
+    return i < static_cast<int>(text.size()) ? text[static_cast<size_t>(i)] : missing;
+  };
   int first = static_cast<int>(bar->glyphsUnicode.size());
   for (int i = 0; i < iNumImages; ++i) {
-    bool known = unicode && i < static_cast<int>(std::wcslen(unicode));
-    bar->glyphsUnicode.push_back(known ? unicode[i] : L'?');
-    bar->glyphsAscii.push_back(known && ascii ? ascii[i] : L'?');
+    bar->glyphsUnicode.push_back(at(glyphs.unicode, i, L'?'));
+    bar->glyphsAscii.push_back(at(glyphs.ascii, i, L'?'));
     // An image without a key of its own gets a blank, which no key matches.
-    bar->keys.push_back(keys && i < static_cast<int>(std::wcslen(keys)) ? keys[i] : L'\0');
+    bar->keys.push_back(at(glyphs.keys, i, L'\0'));
   }
   InvalidateRect(hwndCB, nullptr, TRUE);
   return first;

@@ -3,12 +3,18 @@
 // image buttons; both send WM_COMMAND to the bar's parent. On the terminal the
 // bar is the bottom two rows: the buttons, then a line of key hints.
 // Keys while the parent is active and enabled: Alt+<first letter of a button>
-// (F10 for the first) opens a pop-up; each tool bar image has its own key
-// (p, s, + and - for the program's bitmap), ignored while an edit box has the
-// focus.
+// (F10 for the first) opens a pop-up; a tool bar image may have a key of its
+// own, ignored while an edit box has the focus.
 #pragma once
 
 #include "platform/window/window.h"
+
+// A terminal cannot show a bitmap's images, so the program gives stand-ins:
+// for bitmap N, resource N of this type holds three zero-terminated 16-bit
+// texts with one character per image, left to right: the glyphs shown on a
+// UTF-8 terminal, the glyphs shown on any other, and the keys that press the
+// images. An image beyond a text's end shows as '?' or has no key.
+inline constexpr const wchar_t *kBitmapGlyphsType = L"BITMAPGLYPHS";
 
 typedef DWORD COLORREF;
 

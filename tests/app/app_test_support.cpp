@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 
 namespace {
 
@@ -121,6 +122,10 @@ void TypeKey(unsigned vk) {
   InjectKey(key);
 }
 
-HeadlessScreenScope::HeadlessScreenScope(int columns, int rows) { StartHeadlessScreen(columns, rows); }
+HeadlessScreenScope::HeadlessScreenScope(int columns, int rows) {
+  std::span<const uint8_t> resources = ProgramResourceFile();
+  RegisterProgramResources(resources.data(), resources.size());
+  StartHeadlessScreen(columns, rows);
+}
 
 HeadlessScreenScope::~HeadlessScreenScope() { StopScreen(); }

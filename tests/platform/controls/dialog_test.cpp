@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "res/resource_bytes.h"
+#include "tests/support/resource_bytes.h"
 #include "ui_test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
-// Shared by the control and shell tests: a headless screen per test, a
-// parent window that records the commands and notifications it gets, a
-// message pump, and a watchdog that ends a hung test.
+// Shared by the control and shell tests: a headless screen per test with the
+// program's resources, a parent window that records the commands and
+// notifications it gets, a message pump, and a watchdog that ends a hung test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "platform/screen/screen.h"
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 
 // Aborts the process when a test does not finish in time, so that a modal
 // loop that never ends fails the run instead of blocking it.
@@ -94,9 +95,17 @@ inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LP
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// The program's resources, registered as its entry code registers them.
+inline void RegisterTheProgramsResources() {
+  std::span<const uint8_t> resources = ProgramResourceFile();
+  RegisterProgramResources(resources.data(), resources.size());
+}
+
+// Each test on a fresh headless screen, with the program's resources.
 class HeadlessTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    RegisterTheProgramsResources();
     StartHeadlessScreen(80, 24, utf8);
     Log().clear();
     ParentHook() = nullptr;

@@ -285,6 +285,7 @@ TEST_F(MenuBarTest, BarShowsAsciiImagesOnAPlainTerminal) {
 }
 
 TEST(MenuBar, CreationFailsWithoutParentOrResource) {
+  RegisterTheProgramsResources();
   StartHeadlessScreen(80, 24);
   SHMENUBARINFO info{};
   info.cbSize = 32;

@@ -14,6 +14,7 @@
 #include "app/main_window_controls.h"
 #include "platform/platform.h"
 #include "platform/window/screen_session.h"
+#include "res/program_resources.h"
 #include "settings/settings_edits.h"
 #include "settings/tone_settings.h"
 
@@ -72,6 +73,8 @@ int main() {
     std::fprintf(stderr, "terminal_demo: %s\n", error.c_str());
     return 1;
   }
+  std::span<const uint8_t> resources = ProgramResourceFile();
+  g_hInstance = RegisterProgramResources(resources.data(), resources.size());
   {
     DemoWindow window;
     window.Run();

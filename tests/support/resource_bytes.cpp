@@ -1,4 +1,4 @@
-#include "res/resource_bytes.h"
+#include "resource_bytes.h"
 
 #include <cwchar>
 

@@ -1,14 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/controls/dialog_template.h"
 #include "platform/controls/menu.h"
+#include "platform/controls/resource_file.h"
 #include "platform/controls/resources.h"
+#include "res/program_resources.h"
 
 namespace {
+
+// The resources reached as the program reaches them: registered by its entry
+// code, then looked up through the null instance handle.
+class Resources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::span<const uint8_t> file = ProgramResourceFile();
+    ASSERT_NE(RegisterProgramResources(file.data(), file.size()), nullptr);
+  }
+};
 
 std::vector<uint16_t> Words(const void *data, DWORD size) {
   std::vector<uint16_t> words(size / 2);
@@ -25,7 +38,7 @@ const uint8_t *Load(LPCWSTR name, LPCWSTR type, DWORD *size) {
   return static_cast<const uint8_t *>(LockResource(LoadResource(nullptr, found)));
 }
 
-TEST(Resources, LookUpByNumberNameAndType) {
+TEST_F(Resources, LookUpByNumberNameAndType) {
   struct Case {
     LPCWSTR name;
     LPCWSTR type;
@@ -55,7 +68,26 @@ TEST(Resources, LookUpByNumberNameAndType) {
   }
 }
 
-TEST(Resources, MenuBarDataIsTheShellLayout) {
+// Exactly these, so that neither build carries a resource the other lacks or
+// one nobody asked for.
+TEST_F(Resources, TheFileHoldsEachResourceOnce) {
+  std::span<const uint8_t> file = ProgramResourceFile();
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(file.data()) % 4, 0u);
+  std::vector<ResourceEntry> entries;
+  ASSERT_TRUE(ReadResourceFile(file.data(), file.size(), &entries));
+  std::vector<std::wstring> found;
+  for (const ResourceEntry &entry : entries) {
+    if (entry.size == 0) continue;  // the empty entry that opens every .res file
+    auto id = [](const ResourceId &id) { return id.text.empty() ? std::to_wstring(id.number) : id.text; };
+    found.push_back(id(entry.type) + L":" + id(entry.name));
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::wstring> expected = {L"10:101", L"14:1", L"2:1", L"3:1", L"3:2", L"4:101", L"5:LTEXTEDITDLG",
+                                        L"6:13", L"BITMAPGLYPHS:1"};
+  EXPECT_EQ(found, expected);
+}
+
+TEST_F(Resources, MenuBarDataIsTheShellLayout) {
   DWORD size = 0;
   const uint8_t *data = Load(MAKEINTRESOURCEW(101), RT_RCDATA, &size);
   ASSERT_NE(data, nullptr);
@@ -64,7 +96,7 @@ TEST(Resources, MenuBarDataIsTheShellLayout) {
   EXPECT_EQ(Words(data, size), expected);
 }
 
-TEST(Resources, Strings) {
+TEST_F(Resources, Strings) {
   struct Case {
     UINT id;
     int capacity;
@@ -89,7 +121,7 @@ struct ItemExpectation {
   const wchar_t *text;
 };
 
-TEST(Resources, MenuHasThePopUpsItemsAndSeparators) {
+TEST_F(Resources, MenuHasThePopUpsItemsAndSeparators) {
   HMENU menu = LoadMenuW(nullptr, MAKEINTRESOURCEW(101));
   ASSERT_NE(menu, nullptr);
   ASSERT_EQ(GetMenuItemCount(menu), 3);
@@ -137,7 +169,7 @@ TEST(Resources, MenuHasThePopUpsItemsAndSeparators) {
   EXPECT_FALSE(IsMenu(tones));
 }
 
-TEST(Resources, ToolBarBitmapIsFourImagesOnLightGrey) {
+TEST_F(Resources, ToolBarBitmapIsFourImagesOnLightGrey) {
   DWORD size = 0;
   const uint8_t *bitmap = Load(MAKEINTRESOURCEW(1), RT_BITMAP, &size);
   ASSERT_NE(bitmap, nullptr);
@@ -170,7 +202,7 @@ TEST(Resources, ToolBarBitmapIsFourImagesOnLightGrey) {
   for (const Case &c : cases) EXPECT_EQ(color(c.x, c.y), c.rgb) << c.x << "," << c.y;
 }
 
-TEST(Resources, IconGroupNamesA32And16PixelImage) {
+TEST_F(Resources, IconGroupNamesA32And16PixelImage) {
   DWORD size = 0;
   const uint8_t *group = Load(MAKEINTRESOURCEW(1), RT_GROUP_ICON, &size);
   ASSERT_NE(group, nullptr);
@@ -193,7 +225,7 @@ TEST(Resources, IconGroupNamesA32And16PixelImage) {
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(2)), nullptr);
 }
 
-TEST(Resources, EditDialogTemplateReadsBack) {
+TEST_F(Resources, EditDialogTemplateReadsBack) {
   DWORD size = 0;
   const uint8_t *data = Load(L"LTextEditDlg", RT_DIALOG, &size);
   ASSERT_NE(data, nullptr);

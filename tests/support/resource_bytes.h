@@ -1,6 +1,6 @@
-// A little-endian byte writer for building resources in the platform's binary
-// layouts (words, double words, 16-bit texts, alignment). Not a general
-// serialiser: it only appends.
+// A little-endian byte writer for building test data in the platform's binary
+// layouts (resource files, dialog templates: words, double words, 16-bit
+// texts, alignment). Not a general serialiser: it only appends.
 #pragma once
 
 #include <cstddef>
