@@ -68,7 +68,7 @@ LRESULT CALLBACK FrameWindow::FrameWindowProc(HWND hwndFrame, UINT message, WPAR
   if (message == WM_CREATE) {
     auto *create = reinterpret_cast<CREATESTRUCTW *>(lParam);
     auto *frame = static_cast<FrameWindow *>(create->lpCreateParams);
-    SetWindowLongW(hwndFrame, GWL_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+    SetWindowLongPtrW(hwndFrame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
 
     SHMENUBARINFO mbi;
     std::memset(&mbi, 0, sizeof(mbi));
@@ -92,7 +92,7 @@ LRESULT CALLBACK FrameWindow::FrameWindowProc(HWND hwndFrame, UINT message, WPAR
     return 0;
   }
 
-  auto *frame = reinterpret_cast<FrameWindow *>(GetWindowLongW(hwndFrame, GWL_USERDATA));
+  auto *frame = reinterpret_cast<FrameWindow *>(GetWindowLongPtrW(hwndFrame, GWLP_USERDATA));
   if (frame == nullptr) return DefWindowProcW(hwndFrame, message, wParam, lParam);
 
   switch (message) {

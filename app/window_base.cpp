@@ -57,7 +57,7 @@ void WindowBase::GetItemText(int id, WCHAR *buffer) {
 
 INT_PTR CALLBACK WindowBase::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongW(hDlg, DWL_USER, lParam);
+    SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
     auto *object = reinterpret_cast<WindowBase *>(lParam);
     if (object != nullptr) {
       object->hwnd = hDlg;
@@ -67,7 +67,7 @@ INT_PTR CALLBACK WindowBase::DialogProc(HWND hDlg, UINT message, WPARAM wParam, 
     // TRUE lets the dialog manager give the focus to the first control.
     return TRUE;
   }
-  auto *object = reinterpret_cast<WindowBase *>(GetWindowLongW(hDlg, DWL_USER));
+  auto *object = reinterpret_cast<WindowBase *>(GetWindowLongPtrW(hDlg, DWLP_USER));
   if (object != nullptr && object->hwnd == hDlg) {
     return object->HandleMessage(message, wParam, lParam);
   }

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 
-// The application's instance handle: set by WinMain before anything else runs,
+// The application's instance handle: set by wWinMain before anything else runs,
 // used by every call that registers a class, creates a window or loads a
 // resource.
 extern HINSTANCE g_hInstance;
@@ -43,7 +43,7 @@ class WindowBase {
   void GetItemText(int id, WCHAR *buffer);
 
   // The dialog procedure for any dialog whose initialisation parameter is a
-  // WindowBase; the object is kept in the dialog's DWL_USER word.
+  // WindowBase; the object is kept in the dialog's DWLP_USER word.
   static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
   // The window or dialog this object is attached to; null while none is.

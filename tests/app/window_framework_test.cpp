@@ -21,7 +21,7 @@ class RecordingFrame : public FrameWindow {
   void OnCreate() override {
     calls.push_back("OnCreate");
     hwndAtCreate = hwnd;
-    userDataAtCreate = GetWindowLongW(hwnd, GWL_USERDATA);
+    userDataAtCreate = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
     menuBarAtCreate = hwndMenuBar;
     GetWindowRect(hwnd, &rectAtCreate);
     if (closeOnCreate) PostMessageW(hwnd, WM_CLOSE, 0, 0);
