@@ -6,10 +6,11 @@ BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO *psai, 
   HWND focus = GetFocus();
   if (!active) {
     if (focus != nullptr && IsChild(hwnd, focus)) psai->hwndLastFocus = focus;
-  } else if (focus == nullptr || focus == hwnd) {
-    // The window procedure does not pass the message on, so Windows' own
-    // default (the focus to the frame itself) never happens; with no focus
-    // at all, keys would reach the frame as system keys.
+  } else if (focus == nullptr || !IsChild(hwnd, focus)) {
+    // The focus may still be in a dialog that is closing, or nowhere: the
+    // window procedure does not pass the message on, so Windows' default
+    // (the focus to the frame itself) happens late or not at all, and keys
+    // would reach the frame, not the list.
     HWND restore = psai->hwndLastFocus;
     if (restore == nullptr || !IsWindow(restore) || !IsChild(hwnd, restore)) restore = GetWindow(hwnd, GW_CHILD);
     if (restore != nullptr) SetFocus(restore);

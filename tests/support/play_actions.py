@@ -11,6 +11,7 @@ wendrel_probe. Both play the same actions by the same keys, wait until each
 step's checks hold, and compare the saved Current.tdf with EXPECTED_TDF. The
 menu item positions come from the resource script RC, as the menus do.
 """
+import glob
 import os
 import re
 import shutil
@@ -167,6 +168,9 @@ class Terminal:
         if status != "0":
             fail(f"the program ended with status {status}")
 
+    def after_step(self):
+        pass
+
     def close(self):
         subprocess.run(["tmux", "-L", self.server, "kill-server"], capture_output=True)
 
@@ -188,28 +192,39 @@ class Desktop:
         self.env = dict(os.environ, DISPLAY=":" + display, WINEPREFIX=prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("WAYLAND_DISPLAY", None)
-        # A prefix of this test's own: the settings folder is set in its
-        # registry (Wine sets %APPDATA% from there for every process), and its
-        # own server keeps other Windows tests out of the way.
+        # A prefix of this test's own, so that its %APPDATA% can be a
+        # temporary folder: Wine sets the variable from the user's profile for
+        # every process, so the profile's folder is what changes. Its own
+        # server keeps other Windows tests out of the way.
+        # A server left by an interrupted run would still serve its old display.
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         if not os.path.exists(os.path.join(prefix, "system.reg")):
             subprocess.run(["wineboot", "-i"], env=self.env, capture_output=True)
         appdata = os.path.join(tmp, "appdata")
         os.makedirs(appdata)
-        self.wine("reg", "add", r"HKCU\Volatile Environment", "/v", "APPDATA", "/t", "REG_SZ", "/d",
-                  "Z:" + appdata.replace("/", "\\"), "/f")
+        profiles = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming"))
+        if not profiles:
+            fail(f"the Wine prefix {prefix} has no user profile")
+        for roaming in profiles:
+            if os.path.islink(roaming):
+                os.remove(roaming)
+            else:
+                shutil.rmtree(roaming)
+            os.symlink(appdata, roaming)
         self.settings = os.path.join(appdata, "Wendrel", "Current.tdf")
         self.program = subprocess.Popen(["wine", exe], env=self.env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-
-    def wine(self, *args):
-        return subprocess.run(["wine", *args], env=self.env, capture_output=True, check=True)
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True)
 
     def probe(self, *args):
-        result = subprocess.run(["wine", self.probe_exe, *args], env=self.env, capture_output=True, timeout=60)
-        return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else ""
+        try:
+            result = subprocess.run(["wine", self.probe_exe, *args], env=self.env, capture_output=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            return ""
+        # The probe writes text mode: CR LF line ends.
+        return result.stdout.decode("utf-8", "replace").replace("\r\n", "\n") if result.returncode == 0 else ""
 
     def keys(self, *names):
         self.xdotool("key", "--delay", "60", *names)
@@ -218,7 +233,7 @@ class Desktop:
         self.keys("alt+" + popup[0].lower())
 
     def type(self, text):
-        self.xdotool("type", "--delay", "60", text)
+        self.xdotool("type", "--delay", "60", "--", text)
 
     def click(self, rect, repeat=1):
         left, top, right, bottom = rect
@@ -312,6 +327,19 @@ class Desktop:
         if int(colours[0]) < 3 or float(colours[1]) > 0.3 or float(colours[2]) < 0.7:
             fail(f"the screenshot looks blank: {colours[0]} colours, intensities {colours[1]} to {colours[2]}")
 
+    def after_step(self):
+        """Gives the main window the input focus back once no dialog is open.
+
+        The display has no window manager, and without one nothing gives the
+        focus back to a window when the dialog over it closes: keys would go
+        nowhere. A window manager would give it back; this does the same."""
+        if "\ndialog " in self.state():
+            return
+        found = subprocess.run(["xdotool", "search", "--name", "^Wendrel$"], env=self.env, capture_output=True,
+                               text=True).stdout.split()
+        if found:
+            self.xdotool("windowfocus", "--sync", found[0])
+
     def wait_end(self):
         try:
             status = self.program.wait(WAIT_SECONDS)
@@ -328,8 +356,8 @@ class Desktop:
         self.xvfb.wait()
 
 
-def wait_checks(program, step, checks):
-    deadline = time.time() + WAIT_SECONDS
+def wait_checks(program, step, checks, seconds=WAIT_SECONDS):
+    deadline = time.time() + seconds
     while True:
         state = program.state()
         failed = [c for c in checks if not program.check(state, c)]
@@ -362,6 +390,7 @@ def play(program, steps, menus):
         else:
             fail(f"line {number}: unknown action {verb}")
         wait_checks(program, number, checks)
+        program.after_step()
         # Keys of the next step must not reach a pop-up that is still closing.
         time.sleep(0.3)
 
@@ -377,7 +406,8 @@ def main():
             exe, probe, shot = sys.argv[5:8]
             program = Desktop(tmp, exe, probe, os.path.join(os.path.dirname(os.path.abspath(shot)),
                                                             "wine-prefix-desktop"))
-        wait_checks(program, 0, ["shows Sine 1 Frequency|1000.00Hz", "rows 1"])
+        # Wine's first process of a session starts its services first.
+        wait_checks(program, 0, ["shows Sine 1 Frequency|1000.00Hz", "rows 1"], seconds=120)
         if os.path.exists(program.settings):
             fail("a settings file exists before the first exit")
         if platform == "desktop":
