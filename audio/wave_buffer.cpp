@@ -4,8 +4,12 @@
 
 namespace {
 
-// The memory flags the buffers have always been allocated with.
-constexpr UINT kBufferAllocFlags = 2;
+// A fixed block, whose handle is its address on every Windows. The buffers
+// were once asked for as LMEM_MOVEABLE (2), which the pocket computer treats
+// the same way, but desktop Windows then returns a handle that is no pointer:
+// the samples written through it wreck the heap, and the first LocalFree
+// crashes.
+constexpr UINT kBufferAllocFlags = LMEM_FIXED;
 constexpr DWORD kRetryIntervalMs = 50;
 
 }  // namespace

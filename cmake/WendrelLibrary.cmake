@@ -19,9 +19,16 @@ function(wendrel_library name)
 endfunction()
 
 # A test executable per tests/ folder: every *_test.cpp in it, run through ctest.
+# Files ending in _posix_test.cpp test what only the Linux build has (its
+# audio sinks, signals), and _win32_test.cpp what only the Windows build has.
 function(wendrel_test_folder name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "_posix_test\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
+  endif()
   if(NOT sources)
     return()
   endif()

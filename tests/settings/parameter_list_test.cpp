@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/screen_session.h"
+#include "tests/support/test_screen.h"
 
 namespace {
 
@@ -53,6 +53,8 @@ class ParameterListTest : public testing::Test {
     if (parent != nullptr) {
       DestroyWindow(parent);
     }
+    // A class outlives its windows on Windows; the next test registers it anew.
+    UnregisterClassW(L"ParameterListTestParent", nullptr);
     StopScreen();
   }
 

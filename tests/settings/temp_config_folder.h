@@ -1,36 +1,35 @@
-// A fresh folder for a test, made the settings folder (XDG_CONFIG_HOME) for
-// the test's lifetime, so that bare names such as "Current.tdf" never reach
-// the user's real settings.
+// A fresh folder for a test, made the folder the settings folder lives in
+// (XDG_CONFIG_HOME, on Windows APPDATA) for the test's lifetime, so that bare
+// names such as "Current.tdf" never reach the user's real settings.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 
+#include "tests/support/test_environment.h"
+
 class TempConfigFolder {
  public:
   TempConfigFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "wendrel-settings-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a temporary folder";
-    root = pattern;
-    if (const char *value = std::getenv("XDG_CONFIG_HOME")) saved = value;
-    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    root = MakeScratchFolder("wendrel-settings");
+    if (root.empty()) ADD_FAILURE() << "cannot create a temporary folder";
+    saved = GetEnvironment(kVariable);
+    SetEnvironment(kVariable, root.string());
   }
   ~TempConfigFolder() {
-    if (saved) setenv("XDG_CONFIG_HOME", saved->c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    SetEnvironment(kVariable, saved);
     std::filesystem::remove_all(root);
   }
   TempConfigFolder(const TempConfigFolder &) = delete;
   TempConfigFolder &operator=(const TempConfigFolder &) = delete;
 
   // Where a bare name ends up.
-  std::filesystem::path PathOf(const std::string &name) const { return root / "wendrel" / name; }
+  std::filesystem::path PathOf(const std::string &name) const { return root / kFolder / name; }
 
   std::string Read(const std::string &name) const {
     std::ifstream in(PathOf(name), std::ios::binary);
@@ -44,5 +43,12 @@ class TempConfigFolder {
   std::filesystem::path root;
 
  private:
+#ifdef _WIN32
+  static constexpr const char *kVariable = "APPDATA";
+  static constexpr const char *kFolder = "Wendrel";
+#else
+  static constexpr const char *kVariable = "XDG_CONFIG_HOME";
+  static constexpr const char *kFolder = "wendrel";
+#endif
   std::optional<std::string> saved;
 };

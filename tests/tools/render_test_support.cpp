@@ -1,25 +1,30 @@
 #include "tests/tools/render_test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/test_environment.h"
+
 ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "wendrel-render-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a scratch folder";
-  path = pattern;
+  path = MakeScratchFolder("wendrel-render");
+  if (path.empty()) ADD_FAILURE() << "cannot create a scratch folder";
 }
 
 ScratchFolder::~ScratchFolder() { std::filesystem::remove_all(path); }
 
 std::vector<std::string> ScratchFolder::Entries() const {
   std::vector<std::string> names;
-  for (const auto &entry : std::filesystem::directory_iterator(path)) names.push_back(entry.path().filename());
+  for (const auto &entry : std::filesystem::directory_iterator(path)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -32,6 +37,91 @@ std::string ReadWholeFile(const std::string &path) {
 void WriteWholeFile(const std::string &path, const std::string &bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// One argument as the C runtime's command-line parser reads it back.
+std::wstring QuoteArgument(const std::wstring &argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+// The build tree's paths compiled into the tests are rooted but name no drive,
+// so they mean the drive the test runs on; the child, started in a scratch
+// folder that may lie on another drive, gets them with the drive written out.
+std::wstring WithDrive(const std::string &argument) {
+  std::filesystem::path path(argument);
+  if (path.has_root_directory() && !path.has_root_name()) path = std::filesystem::absolute(path);
+  return path.wstring();
+}
+
+HANDLE InheritableOutput(const std::string &path) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ChildResult RunRender(const std::vector<std::string> &arguments, const std::filesystem::path &folder) {
+  std::string outPath = (folder / ".child-out").string();
+  std::string errPath = (folder / ".child-err").string();
+  std::wstring commandLine = QuoteArgument(WithDrive(WENDREL_RENDER_PATH));
+  for (const std::string &argument : arguments) commandLine += L" " + QuoteArgument(WithDrive(argument));
+
+  ChildResult result;
+  HANDLE out = InheritableOutput(outPath);
+  HANDLE err = InheritableOutput(errPath);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  BOOL started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+                 CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                folder.wstring().c_str(), &startup, &process);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+  if (!started) {
+    ADD_FAILURE() << "cannot start wendrel-render (error " << GetLastError() << ")";
+    return result;
+  }
+  // The watchdog: a hang fails the test instead of blocking the run.
+  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) {
+    TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    ADD_FAILURE() << "wendrel-render did not finish within two minutes";
+  } else {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.status = static_cast<int>(code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.out = ReadWholeFile(outPath);
+  result.err = ReadWholeFile(errPath);
+  std::filesystem::remove(outPath);
+  std::filesystem::remove(errPath);
+  return result;
+}
+
+#else
 
 ChildResult RunRender(const std::vector<std::string> &arguments, const std::filesystem::path &folder) {
   // Standard output and error go to files, so that the child can never block
@@ -71,6 +161,8 @@ ChildResult RunRender(const std::vector<std::string> &arguments, const std::file
   std::filesystem::remove(errPath);
   return result;
 }
+
+#endif
 
 namespace {
 

@@ -30,8 +30,8 @@ struct ChildResult {
 };
 
 // Runs wendrel-render with the arguments in the given folder. The child is
-// killed by an alarm if it has not finished within two minutes, so a hang
-// fails the test instead of blocking the run.
+// killed if it has not finished within two minutes, so a hang fails the test
+// instead of blocking the run.
 ChildResult RunRender(const std::vector<std::string> &arguments, const std::filesystem::path &folder);
 
 std::string ReadWholeFile(const std::string &path);

@@ -19,7 +19,12 @@ std::string LevelsHeader(uint8_t channels) { return channels == 2 ? "block,left,
 }  // namespace
 
 std::wstring CommandLinePathToWide(const std::string &path) {
-  std::string explicitPath = path.find('/') == std::string::npos ? "./" + path : path;
+#ifdef _WIN32
+  constexpr const char *kFolderMarks = "\\/:";
+#else
+  constexpr const char *kFolderMarks = "/";
+#endif
+  std::string explicitPath = path.find_first_of(kFolderMarks) == std::string::npos ? "./" + path : path;
   std::mbstate_t state{};
   const char *source = explicitPath.c_str();
   size_t length = std::mbsrtowcs(nullptr, &source, 0, &state);
