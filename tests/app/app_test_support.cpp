@@ -37,6 +37,19 @@ class PrivateRuntimeFolder : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment *const g_runtimeFolder =
     ::testing::AddGlobalTestEnvironment(new PrivateRuntimeFolder);
 
+// The program's resources, registered once before the tests as the entry code
+// registers them at start.
+class ProgramResources : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::span<const uint8_t> resources = ProgramResourceFile();
+    ASSERT_NE(RegisterProgramResources(resources.data(), resources.size()), nullptr);
+  }
+};
+
+[[maybe_unused]] ::testing::Environment *const g_programResources =
+    ::testing::AddGlobalTestEnvironment(new ProgramResources);
+
 }  // namespace
 
 Watchdog::Watchdog(int seconds)
@@ -122,10 +135,6 @@ void TypeKey(unsigned vk) {
   InjectKey(key);
 }
 
-HeadlessScreenScope::HeadlessScreenScope(int columns, int rows) {
-  std::span<const uint8_t> resources = ProgramResourceFile();
-  RegisterProgramResources(resources.data(), resources.size());
-  StartHeadlessScreen(columns, rows);
-}
+HeadlessScreenScope::HeadlessScreenScope(int columns, int rows) { StartHeadlessScreen(columns, rows); }
 
 HeadlessScreenScope::~HeadlessScreenScope() { StopScreen(); }

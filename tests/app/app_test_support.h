@@ -26,8 +26,7 @@ class Watchdog {
   std::thread thread;
 };
 
-// The headless screen for the life of a fixture, with the program's resources
-// registered as its entry code registers them. Starting a screen resets the
+// The headless screen for the life of a fixture. Starting a screen resets the
 // window system, so it must come before any member that creates a window (the
 // main window's player makes its hidden window when it is constructed):
 // declare it first.

@@ -28,11 +28,11 @@ struct FileBuilder {
     Id(header, type);
     Id(header, name);
     header.AlignTo(4);
-    header.Dword(0);       // data version
-    header.Word(0x1030);   // memory flags
-    header.Word(0x0409);   // language
-    header.Dword(0);       // version
-    header.Dword(0);       // characteristics
+    header.Dword(0);      // data version
+    header.Word(0x1030);  // memory flags
+    header.Word(0x0409);  // language
+    header.Dword(0);      // version
+    header.Dword(0);      // characteristics
     starts.push_back(out.Size());
     out.Dword(static_cast<uint32_t>(data.size()));
     out.Dword(static_cast<uint32_t>(8 + header.Size()));
@@ -46,7 +46,7 @@ struct FileBuilder {
 FileBuilder SampleFile() {
   FileBuilder file;
   file.Add(MAKEINTRESOURCEW(0), MAKEINTRESOURCEW(0), "");  // the empty entry that opens a .res file
-  file.Add(RT_RCDATA, MAKEINTRESOURCEW(7), "abc");         // odd size: the next entry follows padding
+  file.Add(RT_RCDATA, MAKEINTRESOURCEW(7), "abc");  // odd size: the next entry follows padding
   file.Add(L"GLYPHS", L"NAMED", "xy");
   file.Add(RT_RCDATA, MAKEINTRESOURCEW(8), "z");
   return file;
@@ -80,7 +80,8 @@ TEST(ResourceFile, FindsByNumberOrTextInTheProgramsModuleOnly) {
       {MAKEINTRESOURCEW(9), RT_RCDATA, "<none>"},
   };
   for (const Case &c : cases) {
-    std::wstring label = IS_INTRESOURCE(c.name) ? std::to_wstring(LOWORD(reinterpret_cast<ULONG_PTR>(c.name))) : c.name;
+    std::wstring label =
+        IS_INTRESOURCE(c.name) ? std::to_wstring(LOWORD(reinterpret_cast<ULONG_PTR>(c.name))) : c.name;
     EXPECT_EQ(Bytes(nullptr, c.name, c.type), c.found) << label;
     EXPECT_EQ(Bytes(program, c.name, c.type), c.found) << label;
     EXPECT_EQ(Bytes(other, c.name, c.type), "<none>") << label;
