@@ -32,6 +32,7 @@ SoundPlayer::SoundPlayer()
       position(0),
       state(0),
       notifyFlags(0),
+      endedByOutputFailure(false),
       levels{},
       conversionBlock(nullptr),
       device(nullptr),
@@ -86,6 +87,7 @@ void SoundPlayer::FreeConversionBlock() {
 
 bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
   Stop();
+  endedByOutputFailure = false;
   if (notifyWindow == nullptr) {
     return false;
   }
@@ -251,7 +253,14 @@ void SoundPlayer::ThreadMain() {
         const int32_t frames = std::min(remaining, blockFrames);
         source->Render(conversionBlock, frames);
         ConvertTo16(reinterpret_cast<int16_t *>(buffer.data), conversionBlock, channels * frames);
-        buffer.Write(device, channels * frames * 2);
+        if (!buffer.Write(device, channels * frames * 2)) {
+          // The device returned everything queued when its output failed;
+          // nothing more will be heard, so the play ends now, not by a stall.
+          notifyFlags |= OutputFailed;
+          PostMessageW(notifyWindow, WM_USER, 0, 0);
+          LeaveCriticalSection(lock);
+          return;
+        }
         // Kept as a 32-bit value, so that only 0x80000000 itself means no position.
         buffer.header.dwUser = static_cast<DWORD>(source->GetPosition());
         if (levelMetering) {
@@ -263,7 +272,11 @@ void SoundPlayer::ThreadMain() {
       } else {
         buffer.header.dwUser = NoPosition;
         if (std::all_of(std::begin(buffers), std::end(buffers), [](const WaveBuffer &b) { return IsDone(b.header); })) {
-          notifyFlags |= EndReached;
+          // Every buffer is back, but an output that failed returns them
+          // unplayed: only the device can tell which it was.
+          MMTIME played{TIME_SAMPLES, {}};
+          const bool heard = waveOutGetPosition(device, &played, sizeof(played)) == MMSYSERR_NOERROR;
+          notifyFlags |= heard ? EndReached : OutputFailed;
           PostMessageW(notifyWindow, WM_USER, 0, 0);
           LeaveCriticalSection(lock);
           return;
@@ -305,6 +318,11 @@ void SoundPlayer::DispatchNotifications() {
   const int32_t length = (pending & EndReached) != 0 ? source->GetLength() : 0;
   LeaveCriticalSection(lock);
 
+  if ((pending & OutputFailed) != 0) {
+    endedByOutputFailure = true;
+    Stop();
+    return;
+  }
   if ((pending & EndReached) != 0) {
     if (listener != nullptr) {
       listener->OnPosition(ToTenThousandths(length), listenerContext);

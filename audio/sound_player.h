@@ -40,6 +40,9 @@ enum NotifyFlags : uint16_t {
   PositionPending = 0x01,
   LevelsPending = 0x02,
   EndReached = 0x04,
+  // The output failed for good (a card unplugged, a sound server gone): the
+  // play ends at once, without claiming its length was heard.
+  OutputFailed = 0x08,
 };
 
 class SoundPlayer : public WorkerThread {
@@ -71,6 +74,10 @@ class SoundPlayer : public WorkerThread {
   // Ends any play and reports OnStopped; does nothing when idle.
   void Stop();
   bool IsPlaying() const { return state.load(std::memory_order_relaxed) != 0; }
+  // True when the last play ended because its output failed for good, rather
+  // than by its end, a stall or Stop; already true when OnStopped reports it.
+  // Cleared by Start.
+  bool EndedByOutputFailure() const { return endedByOutputFailure; }
 
   // Takes the feeder's pending reports and passes them to the listener. Run
   // by the hidden window's procedure; public for that procedure only.
@@ -102,6 +109,7 @@ class SoundPlayer : public WorkerThread {
   // shared without the lock.
   std::atomic<uint16_t> state;
   uint16_t notifyFlags;
+  bool endedByOutputFailure;
   SourceRef source;
   ChannelLevels levels;
   int32_t *conversionBlock;

@@ -48,10 +48,15 @@ bool WaveBuffer::Prepare(HWAVEOUT device, int32_t bytes) {
   return true;
 }
 
-void WaveBuffer::Write(HWAVEOUT device, int32_t bytes) {
+bool WaveBuffer::Write(HWAVEOUT device, int32_t bytes) {
   header.dwBufferLength = std::min(static_cast<DWORD>(bytes), static_cast<DWORD>(capacity));
   header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE | WHDR_BEGINLOOP | WHDR_ENDLOOP);
-  waveOutWrite(device, &header, sizeof(header));
+  if (waveOutWrite(device, &header, sizeof(header)) == MMSYSERR_NOERROR) {
+    return true;
+  }
+  // Not queued, so the device will never mark it done.
+  header.dwFlags |= WHDR_DONE;
+  return false;
 }
 
 void WaveBuffer::Unprepare(HWAVEOUT device, int32_t &budgetMs) {

@@ -29,8 +29,10 @@ struct WaveBuffer {
   // buffer that already holds data reports success and is left alone.
   bool Prepare(HWAVEOUT device, int32_t bytes);
 
-  // Queues the first bytes of the data (at most its capacity) on device.
-  void Write(HWAVEOUT device, int32_t bytes);
+  // Queues the first bytes of the data (at most its capacity) on device. False
+  // when the device refused it (its output has failed for good): the buffer
+  // then stays free.
+  bool Write(HWAVEOUT device, int32_t bytes);
 
   // Unregisters the header, retrying every 50 ms while the device still holds
   // the buffer and budgetMs lasts, then frees the data whatever the answer.

@@ -3,7 +3,9 @@
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64)
+  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64
+  # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
+  pulseaudio pulseaudio-utils libasound2-plugins)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -35,7 +33,6 @@ MMRESULT OpenError(int error) {
 // Enough queued in the card to ride out a late wake-up of the playback thread,
 // little enough that Stop is heard at once.
 constexpr unsigned kLatencyMicroseconds = 200000;
-constexpr int kMaxPlayOutMilliseconds = 2000;
 
 }  // namespace
 
@@ -72,7 +69,8 @@ std::unique_ptr<AlsaSink> AlsaSink::Open(const std::string &device, const SinkFo
     chunk = static_cast<uint32_t>(std::min<snd_pcm_uframes_t>(periodFrames, 65536));
   }
   *error = MMSYSERR_NOERROR;
-  return std::unique_ptr<AlsaSink>(new AlsaSink(pcm, format, chunk));
+  const bool neverBlocks = snd_pcm_type(pcm) == SND_PCM_TYPE_NULL;
+  return std::unique_ptr<AlsaSink>(new AlsaSink(pcm, format, chunk, neverBlocks));
 }
 
 AlsaSink::~AlsaSink() {
@@ -108,19 +106,22 @@ void AlsaSink::Discard() {
   soundPending = false;
 }
 
+int64_t AlsaSink::FramesToHear() {
+  assert(pcm != nullptr);
+  if (!soundPending) return 0;
+  // ALSA starts playing only once its buffer is full, so a sound shorter than
+  // the buffer has not even started yet.
+  if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
+  snd_pcm_sframes_t delay = 0;
+  if (snd_pcm_state(pcm) != SND_PCM_STATE_RUNNING || snd_pcm_delay(pcm, &delay) < 0 || delay <= 0) {
+    soundPending = false;
+    return 0;
+  }
+  return delay;
+}
+
 bool AlsaSink::Finish() {
   assert(pcm != nullptr);
-  // The device reported every buffer done once it was in the card; let the card
-  // play it before the PCM is closed, or the end of a tone would be cut off.
-  // A sound shorter than the card's buffer has not even started: ALSA starts
-  // playing only once the buffer is full.
-  if (soundPending && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
-  snd_pcm_sframes_t delay = 0;
-  if (soundPending && snd_pcm_delay(pcm, &delay) == 0 && delay > 0) {
-    int64_t ms = int64_t(delay) * 1000 / format.sampleRate + 1;
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(std::min<int64_t>(ms, kMaxPlayOutMilliseconds)));
-  }
   int result = snd_pcm_close(pcm);
   pcm = nullptr;
   return result == 0;

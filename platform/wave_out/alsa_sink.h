@@ -1,6 +1,8 @@
 // A sink that plays through an ALSA PCM device ("default" is the sound card the
-// user has configured; "null" is ALSA's own sink that needs no card). Writes
-// block while the card plays, so this sink paces itself.
+// user has configured; "pulse" a sound server; "null" is ALSA's own sink that
+// needs no card). Writes block while the card plays, so this sink paces itself,
+// except on ALSA's null device, which takes everything at once and is paced by
+// the device's clock instead.
 #pragma once
 
 #include <memory>
@@ -21,15 +23,17 @@ class AlsaSink : public AudioSink {
 
   bool Write(const int16_t *samples, uint32_t frames, const std::atomic<bool> &abandon) override;
   void Discard() override;
-  bool PacedByClock() const override { return false; }
+  int64_t FramesToHear() override;
+  bool PacedByClock() const override { return neverBlocks; }
   bool Finish() override;
 
  private:
-  AlsaSink(snd_pcm_t *pcm, const SinkFormat &format, uint32_t chunkFrames)
-      : pcm(pcm), format(format), chunkFrames(chunkFrames) {}
+  AlsaSink(snd_pcm_t *pcm, const SinkFormat &format, uint32_t chunkFrames, bool neverBlocks)
+      : pcm(pcm), format(format), chunkFrames(chunkFrames), neverBlocks(neverBlocks) {}
 
   snd_pcm_t *pcm;
   SinkFormat format;
   uint32_t chunkFrames;       // one ALSA period: how often a long write looks at abandon
+  bool neverBlocks;           // ALSA's null device: writes return at once
   bool soundPending = false;  // written since the last Discard, maybe not yet heard
 };

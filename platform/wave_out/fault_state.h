@@ -8,6 +8,8 @@
 struct DeviceFaults {
   int stallAfterBuffers = -1;
   bool instantPacing = false;
+  bool hangOpen = false;
+  int hangAfterBuffers = -1;
   WaveOutSinkObserver observer = nullptr;
   void *observerContext = nullptr;
 };
@@ -17,3 +19,6 @@ DeviceFaults FaultsForNewDevice();
 // Each returns whether this call must fail, counting it off.
 bool TakeOpenFault();
 bool TakePrepareFault();
+
+// Blocks while the faults say frozen.
+void WaitWhileFrozen();

@@ -1,30 +1,67 @@
 #include "platform/wave_out/wave_device.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "platform/threads/event.h"
+#include "platform/wave_out/sink_factory.h"
 
-WaveDevice::WaveDevice(const SinkFormat &format, HANDLE event, std::unique_ptr<AudioSink> sink,
-                       const DeviceFaults &faults)
-    : format(format), event(event), sink(std::move(sink)), faults(faults) {
+namespace {
+
+// Longest a finished play waits for the card to play out its last buffer.
+constexpr auto kMaxPlayOut = std::chrono::milliseconds(2000);
+
+}  // namespace
+
+WaveDevice::WaveDevice(const SinkFormat &format, HANDLE event, const DeviceFaults &faults)
+    : format(format), event(event), faults(faults) {
   stalled = faults.stallAfterBuffers == 0;
 }
 
-WaveDevice::~WaveDevice() {
-  assert(!playback.joinable());
+MMRESULT WaveDevice::Open(const std::string &choice, int openTimeoutMs) {
+  try {
+    std::thread([device = shared_from_this(), choice] { device->Run(choice); }).detach();
+  } catch (const std::system_error &) {
+    return MMSYSERR_NOMEM;
+  }
+  std::unique_lock lock(mutex);
+  // A sound server that does not answer holds the open for good.
+  if (!changed.wait_for(lock, std::chrono::milliseconds(openTimeoutMs),
+                        [this] { return phase != Phase::Opening; })) {
+    closing = true;
+    return MMSYSERR_NOTENABLED;
+  }
+  if (phase == Phase::Ended) return openResult;
+  SignalOwner();  // the open notification
+  return MMSYSERR_NOERROR;
 }
 
-bool WaveDevice::Start() {
-  try {
-    playback = std::thread(&WaveDevice::PlaybackLoop, this);
-  } catch (const std::system_error &) {
-    return false;
+void WaveDevice::Run(const std::string &choice) {
+  if (faults.hangOpen) WaitWhileFrozen();
+  MMRESULT error = MMSYSERR_NOERROR;
+  std::unique_ptr<AudioSink> opened = OpenAudioSink(choice.c_str(), format, &error);
+  std::unique_lock lock(mutex);
+  if (opened == nullptr) {
+    openResult = error;
+    phase = Phase::Ended;
+    changed.notify_all();
+    return;
   }
-  SignalOwner();  // the open notification
-  return true;
+  sink = std::move(opened);
+  sinkNeverBlocks = sink->PacedByClock() && faults.hangAfterBuffers < 0;
+  phase = Phase::Open;
+  changed.notify_all();
+  PlaybackLoop(lock);
+  lock.unlock();
+  const bool finished = sink->Finish();
+  lock.lock();
+  finishedWell = finished;
+  phase = Phase::Ended;
+  changed.notify_all();
 }
 
 MMRESULT WaveDevice::Prepare(WAVEHDR *header) {
@@ -88,23 +125,36 @@ MMRESULT WaveDevice::Restart() {
 MMRESULT WaveDevice::Reset() {
   std::lock_guard lock(mutex);
   if (closing) return MMSYSERR_INVALHANDLE;
-  bool returned = head != nullptr;
-  while (head != nullptr) {
-    WAVEHDR *header = head;
-    head = header->lpNext;
-    header->lpNext = nullptr;
-    header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-  }
-  tail = nullptr;
-  ++generation;
-  clockRunning = false;
-  if (returned) {
+  framesCompleted = 0;
+  if (ReturnQueue()) {
     // Sound already in a card is only dropped when the reset cut a play short:
-    // after the last buffer has come back, its sound is still to be heard.
+    // after the last buffer has come back, its sound has been heard.
     discardPending.store(true, std::memory_order_release);
     SignalOwner();
   }
   changed.notify_all();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WaveDevice::GetPosition(MMTIME *time) {
+  std::lock_guard lock(mutex);
+  if (closing) return MMSYSERR_INVALHANDLE;
+  if (failed) return MMSYSERR_NODRIVER;
+  const uint64_t rate = static_cast<uint64_t>(format.sampleRate);
+  switch (time->wType) {
+    case TIME_SAMPLES:
+      time->u.sample = static_cast<DWORD>(framesCompleted);
+      break;
+    case TIME_MS:
+      time->u.ms =
+          static_cast<DWORD>(framesCompleted / rate * 1000 + framesCompleted % rate * 1000 / rate);
+      break;
+    default:
+      // As on Win32, a format the device does not keep is answered in bytes.
+      time->wType = TIME_BYTES;
+      time->u.cb = static_cast<DWORD>(framesCompleted * static_cast<uint64_t>(format.channels) * 2);
+      break;
+  }
   return MMSYSERR_NOERROR;
 }
 
@@ -117,11 +167,17 @@ MMRESULT WaveDevice::BeginClose() {
   return MMSYSERR_NOERROR;
 }
 
-bool WaveDevice::FinishClose() {
+bool WaveDevice::FinishClose(int blockingWaitMs) {
+  std::unique_lock lock(mutex);
   assert(closing);
-  playback.join();
-  bool finished = sink->Finish();
-  SignalOwner();  // the close notification
+  const auto ended = [this] { return phase == Phase::Ended; };
+  if (sinkNeverBlocks) {
+    changed.wait(lock, ended);
+  } else {
+    changed.wait_for(lock, std::chrono::milliseconds(blockingWaitMs), ended);
+  }
+  const bool finished = phase == Phase::Ended && finishedWell;
+  SignalOwner();  // the close notification, the last the owner gets
   return finished;
 }
 
@@ -137,6 +193,28 @@ void WaveDevice::SignalOwner() {
   if (event != nullptr) SetEvent(event);
 }
 
+bool WaveDevice::ReturnQueue() {
+  const bool returned = head != nullptr;
+  while (head != nullptr) {
+    WAVEHDR *header = head;
+    head = header->lpNext;
+    header->lpNext = nullptr;
+    header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  }
+  tail = nullptr;
+  ++generation;
+  clockRunning = false;
+  return returned;
+}
+
+void WaveDevice::Fail() {
+  // A sink that failed for good plays nothing more: the queued buffers come
+  // back at once, so that the owner hears of it now rather than by a stall,
+  // and every later write and position query says so.
+  failed = true;
+  if (ReturnQueue()) SignalOwner();
+}
+
 void WaveDevice::Complete(WAVEHDR *header) {
   assert(header == head);
   head = header->lpNext;
@@ -145,14 +223,15 @@ void WaveDevice::Complete(WAVEHDR *header) {
   header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
   if (head == nullptr) clockRunning = false;
   ++completed;
+  framesCompleted += header->dwBufferLength / (static_cast<uint32_t>(format.channels) * 2);
   if (faults.stallAfterBuffers >= 0 && completed >= faults.stallAfterBuffers) stalled = true;
   SignalOwner();
 }
 
-void WaveDevice::PlaybackLoop() {
+void WaveDevice::PlaybackLoop(std::unique_lock<std::mutex> &lock) {
   const uint32_t blockAlign = static_cast<uint32_t>(format.channels) * 2;
   const bool paced = sink->PacedByClock() && !faults.instantPacing;
-  std::unique_lock lock(mutex);
+  int handed = 0;  // buffers handed to the sink, for the hang fault
   for (;;) {
     changed.wait(lock, [this] {
       return closing || discardPending.load(std::memory_order_acquire) ||
@@ -177,7 +256,7 @@ void WaveDevice::PlaybackLoop() {
       try {
         staging.resize(samples);
       } catch (const std::bad_alloc &) {
-        failed = true;
+        Fail();
         continue;
       }
     }
@@ -198,12 +277,13 @@ void WaveDevice::PlaybackLoop() {
       if (faults.observer != nullptr) {
         faults.observer(staging.data(), static_cast<DWORD>(samples * 2), faults.observerContext);
       }
+      if (faults.hangAfterBuffers >= 0 && handed++ >= faults.hangAfterBuffers) WaitWhileFrozen();
       written = sink->Write(staging.data(), frames, discardPending);
     }
     lock.lock();
+    if (generation != taken) continue;  // a reset has returned it already
     if (!written) {
-      // Nothing completes any more; the owner's reset still returns the queue.
-      failed = true;
+      Fail();
       continue;
     }
     for (;;) {
@@ -217,7 +297,32 @@ void WaveDevice::PlaybackLoop() {
       if (Clock::now() >= due) break;
       changed.wait_until(lock, due);
     }
-    if (generation != taken) continue;  // a reset has returned it already
+    if (generation != taken) continue;
+    if (!paced && header->lpNext == nullptr && !WaitUntilHeard(lock, taken)) continue;
     Complete(header);
+  }
+}
+
+bool WaveDevice::WaitUntilHeard(std::unique_lock<std::mutex> &lock, uint64_t taken) {
+  // The last queued buffer is done only once the card has played it: the end
+  // of a play is then heard in full before its owner closes the device, and
+  // the owner never waits for the card itself. Another buffer arriving
+  // meanwhile means the play goes on, and this one is done at once.
+  const Clock::time_point limit = Clock::now() + kMaxPlayOut;
+  const auto moved = [this, taken] {
+    return generation != taken || closing || head->lpNext != nullptr;
+  };
+  for (;;) {
+    if (generation != taken) return false;
+    if (moved()) return true;
+    lock.unlock();
+    const int64_t unheard = sink->FramesToHear();
+    lock.lock();
+    if (unheard <= 0 || Clock::now() >= limit) return generation == taken;
+    // Looked at again at least every 50 ms, since the card's clock and ours drift.
+    const Clock::duration wait =
+        std::min<Clock::duration>(std::chrono::microseconds(unheard * 1000000 / format.sampleRate),
+                                  std::chrono::milliseconds(50));
+    changed.wait_for(lock, wait, moved);
   }
 }

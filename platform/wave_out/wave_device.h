@@ -1,7 +1,15 @@
 // One open waveform output device: the queue of written buffers and the
-// playback thread that hands them in order to the sink, holds each until the
-// clock says it has been heard (for clock-paced sinks), marks it done and sets
-// the owner's event. Not for validating arguments: the waveOut calls do that.
+// playback thread that opens the sink, hands it the buffers in order, holds
+// each until the clock says it has been heard (for clock-paced sinks), marks it
+// done and sets the owner's event. Not for validating arguments: the waveOut
+// calls do that.
+//
+// A sink may block for good (a frozen sound server, a card that stopped), so
+// no owner's call ever waits for the playback thread without a time-out: the
+// thread owns a reference to the device, and with it the sink and its copy of
+// the buffer in play, so whatever it still touches outlives the handle. Once
+// the owner has closed (or given up an open), the thread never touches the
+// owner's buffers or event again.
 //
 // Threads: the owner's calls may come from any thread and are serialised by the
 // device's lock; the playback thread takes the lock only between sink calls, so
@@ -14,23 +22,23 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <string>
 #include <vector>
 
 #include "platform/wave_out/audio_sink.h"
 #include "platform/wave_out/fault_state.h"
 #include "platform/wave_out/wave_out.h"
 
-class WaveDevice {
+class WaveDevice : public std::enable_shared_from_this<WaveDevice> {
  public:
-  WaveDevice(const SinkFormat &format, HANDLE event, std::unique_ptr<AudioSink> sink,
-             const DeviceFaults &faults);
-  ~WaveDevice();
+  WaveDevice(const SinkFormat &format, HANDLE event, const DeviceFaults &faults);
   WaveDevice(const WaveDevice &) = delete;
   WaveDevice &operator=(const WaveDevice &) = delete;
 
-  // Starts the playback thread; false if it cannot be started.
-  bool Start();
+  // Starts the playback thread, which opens the sink choice names, and waits
+  // for the open for at most openTimeoutMs; the waveOutOpen result. On a
+  // failure the device is closed: a thread still opening closes what it gets.
+  MMRESULT Open(const std::string &choice, int openTimeoutMs);
 
   MMRESULT Prepare(WAVEHDR *header);
   MMRESULT Unprepare(WAVEHDR *header);
@@ -38,37 +46,50 @@ class WaveDevice {
   MMRESULT Pause();
   MMRESULT Restart();
   MMRESULT Reset();
+  MMRESULT GetPosition(MMTIME *time);
 
   // WAVERR_STILLPLAYING while buffers are queued (the device stays open);
   // otherwise marks the device closed, so every later call fails.
   MMRESULT BeginClose();
-  // After a successful BeginClose: ends the playback thread and finishes the
-  // sink; false if the sink could not finish.
-  bool FinishClose();
+  // After a successful BeginClose: lets the playback thread release the sink
+  // and end. A sink that never blocks is waited for; one that may block, for
+  // at most blockingWaitMs, after which the thread is left to end by itself.
+  // False if the sink did not finish properly within that time.
+  bool FinishClose(int blockingWaitMs);
 
  private:
   using Clock = std::chrono::steady_clock;
+  enum class Phase { Opening, Open, Ended };
 
-  void PlaybackLoop();
+  void Run(const std::string &choice);
+  void PlaybackLoop(std::unique_lock<std::mutex> &lock);
+  bool WaitUntilHeard(std::unique_lock<std::mutex> &lock, uint64_t taken);
   void Complete(WAVEHDR *header);
+  bool ReturnQueue();
+  void Fail();
   Clock::time_point DueTime() const;
   void SignalOwner();
 
   const SinkFormat format;
   const HANDLE event;
-  const std::unique_ptr<AudioSink> sink;
   const DeviceFaults faults;
 
   std::mutex mutex;
   std::condition_variable changed;
+  Phase phase = Phase::Opening;
+  MMRESULT openResult = MMSYSERR_NOERROR;
+  bool finishedWell = false;
+  std::unique_ptr<AudioSink> sink;  // set by the playback thread once it has opened
+  bool sinkNeverBlocks = false;
   WAVEHDR *head = nullptr;  // queued buffers, linked through lpNext
   WAVEHDR *tail = nullptr;
   uint64_t generation = 0;  // counts resets, so a buffer in the sink is not completed twice
   bool paused = false;
   bool closing = false;
-  bool failed = false;   // the sink failed for good: nothing completes any more
+  bool failed = false;   // the sink failed for good: nothing is played any more
   bool stalled = false;  // the injected stall has begun
   int completed = 0;
+  uint64_t framesCompleted = 0;  // since the open or the last reset
   // Set by a reset that returned queued buffers: the sink gives up a blocking
   // write and throws away what it holds.
   std::atomic<bool> discardPending{false};
@@ -81,5 +102,4 @@ class WaveDevice {
   uint64_t clockFrames = 0;
 
   std::vector<int16_t> staging;  // the playback thread's copy of the buffer in the sink
-  std::thread playback;
 };

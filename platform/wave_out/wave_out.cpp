@@ -12,6 +12,11 @@
 namespace {
 
 constexpr DWORD kMaxSampleRate = 384000;
+// A sound server answers an open within milliseconds; one that has not in
+// this time is taken for frozen.
+constexpr int kOpenTimeoutMs = 1500;
+// How long a close waits for an output that may block to release its sink.
+constexpr int kCloseWaitMs = 500;
 constexpr DWORD kKnownOpenFlags =
     CALLBACK_TYPEMASK | WAVE_FORMAT_QUERY | WAVE_ALLOWSYNC | WAVE_MAPPED | WAVE_FORMAT_DIRECT;
 
@@ -86,11 +91,9 @@ MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWOR
   if (TakeOpenFault()) return MMSYSERR_ALLOCATED;
 
   const SinkFormat format{pwfx->nChannels, static_cast<int>(pwfx->nSamplesPerSec)};
-  MMRESULT error = MMSYSERR_NOERROR;
-  std::unique_ptr<AudioSink> sink = OpenAudioSink(AudioSinkChoice(), format, &error);
-  if (sink == nullptr) return error;
-  auto device = std::make_shared<WaveDevice>(format, event, std::move(sink), FaultsForNewDevice());
-  if (!device->Start()) return MMSYSERR_NOMEM;
+  auto device = std::make_shared<WaveDevice>(format, event, FaultsForNewDevice());
+  const MMRESULT opened = device->Open(AudioSinkChoice(), kOpenTimeoutMs);
+  if (opened != MMSYSERR_NOERROR) return opened;
   HWAVEOUT handle = reinterpret_cast<HWAVEOUT>(device.get());
   {
     std::lock_guard lock(Devices().mutex);
@@ -109,7 +112,7 @@ MMRESULT waveOutClose(HWAVEOUT hwo) {
     std::lock_guard lock(Devices().mutex);
     Devices().devices.erase(hwo);
   }
-  return device->FinishClose() ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+  return device->FinishClose(kCloseWaitMs) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
@@ -137,4 +140,11 @@ MMRESULT waveOutRestart(HWAVEOUT hwo) {
 
 MMRESULT waveOutReset(HWAVEOUT hwo) {
   return WithDevice(hwo, [](WaveDevice &device) { return device.Reset(); });
+}
+
+MMRESULT waveOutGetPosition(HWAVEOUT hwo, LPMMTIME pmmt, UINT cbmmt) {
+  return WithDevice(hwo, [pmmt, cbmmt](WaveDevice &device) {
+    if (pmmt == nullptr || cbmmt != sizeof(MMTIME)) return static_cast<MMRESULT>(MMSYSERR_INVALPARAM);
+    return device.GetPosition(pmmt);
+  });
 }

@@ -7,6 +7,10 @@
 // the clock; each open starts the file afresh, since the next play may have
 // another format). Not for recording, looping or volume control.
 //
+// A device may stop answering for good (a frozen sound server, a card that
+// stopped): no call waits for it without a time-out, and what its playback
+// thread still holds outlives the handle.
+//
 // Threads: every call may come from any thread, but one device's calls are
 // expected from one owner at a time. While a buffer is queued (WHDR_INQUEUE) the
 // device owns it: the caller must not change or free it until WHDR_DONE is set.
@@ -59,6 +63,10 @@ typedef CHAR *LPSTR;
 #define WAVE_ALLOWSYNC 0x0002u
 #define WAVE_MAPPED 0x0004u
 #define WAVE_FORMAT_DIRECT 0x0008u
+
+#define TIME_MS 0x0001u
+#define TIME_SAMPLES 0x0002u
+#define TIME_BYTES 0x0004u
 
 #define WHDR_DONE 0x00000001u
 #define WHDR_PREPARED 0x00000002u
@@ -128,6 +136,18 @@ typedef struct wavehdr_tag {
   DWORD_PTR reserved;
 } WAVEHDR, *PWAVEHDR, *NPWAVEHDR, *LPWAVEHDR;
 
+// A position in the units that wType names; only the Win32 fields that the
+// supported units use.
+typedef struct mmtime_tag {
+  UINT wType;
+  union {
+    DWORD ms;
+    DWORD sample;
+    DWORD cb;
+    DWORD ticks;
+  } u;
+} MMTIME, *PMMTIME, *LPMMTIME;
+
 // One device, the sink that WENDREL_AUDIO names.
 UINT waveOutGetNumDevs();
 
@@ -141,14 +161,18 @@ UINT waveOutGetNumDevs();
 // bits), MMSYSERR_NOTSUPPORTED (window, thread or function callbacks);
 // WAVERR_BADFORMAT (also a rate the sound card refuses); MMSYSERR_NOMEM;
 // MMSYSERR_ALLOCATED (device busy); MMSYSERR_NODRIVER (no sound card, unknown
-// ALSA device, unknown WENDREL_AUDIO); MMSYSERR_ERROR (WAV file not creatable).
+// ALSA device, unknown WENDREL_AUDIO); MMSYSERR_ERROR (WAV file not creatable);
+// MMSYSERR_NOTENABLED when the output does not answer within a second and a
+// half (a frozen sound server): the attempt is abandoned and closes itself
+// whenever the output answers, so a later open can succeed.
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
                      DWORD_PTR dwInstance, DWORD fdwOpen);
 
 // Fails with WAVERR_STILLPLAYING while buffers are queued. Otherwise the handle
 // is gone after the call; MMSYSERR_ERROR then says the sink could not finish
-// (a WAV file whose sizes could not be written, say). The ALSA sink lets the
-// sound already handed to the card play out first (a fraction of a second).
+// (a WAV file whose sizes could not be written, say), or, for an output that
+// may block (ALSA), that it did not finish within half a second: it is then
+// released whenever it answers, without the caller.
 MMRESULT waveOutClose(HWAVEOUT hwo);
 
 // Sets WHDR_PREPARED (other flags untouched). A prepared header stays prepared.
@@ -163,9 +187,14 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 // Queues dwBufferLength bytes (whole frames; a partial frame at the end is not
 // played): clears WHDR_DONE, sets WHDR_INQUEUE. WAVERR_UNPREPARED for an
 // unprepared header, WAVERR_STILLPLAYING for one already queued, MMSYSERR_ERROR
-// once the sink has failed for good (a card that went away, a full disk): the
-// buffer is then not queued, and those still queued complete only by a reset,
-// so an owner that watches for a stalled device notices.
+// once the sink has failed for good (a card that went away, a sound server
+// that died, a full disk): the buffer is then not queued. At that failure every
+// queued buffer comes back at once, WHDR_DONE set, and the event is set, so
+// the owner learns of it from its next write or waveOutGetPosition.
+//
+// A buffer is done once it has been handed to the sink, except the last one
+// queued on a sound card, which is done once the card has played it (within
+// two seconds): the end of a play is heard whole before its owner closes.
 MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 
 // Holds playback: no buffer completes until waveOutRestart. Pausing a paused
@@ -177,3 +206,9 @@ MMRESULT waveOutRestart(HWAVEOUT hwo);
 // WHDR_INQUEUE cleared before this returns, and the event is set. A paused
 // device stays paused.
 MMRESULT waveOutReset(HWAVEOUT hwo);
+
+// The frames of the buffers completed since the open or the last reset, in
+// TIME_SAMPLES, TIME_MS or (for any other wType, which is changed to it)
+// TIME_BYTES. MMSYSERR_NODRIVER once the sink has failed for good;
+// MMSYSERR_INVALPARAM for a null pmmt or cbmmt other than sizeof(MMTIME).
+MMRESULT waveOutGetPosition(HWAVEOUT hwo, LPMMTIME pmmt, UINT cbmmt);

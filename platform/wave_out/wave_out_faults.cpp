@@ -1,5 +1,6 @@
 #include "platform/wave_out/wave_out_faults.h"
 
+#include <condition_variable>
 #include <mutex>
 
 #include "platform/wave_out/fault_state.h"
@@ -8,6 +9,7 @@ namespace {
 
 struct FaultState {
   std::mutex mutex;
+  std::condition_variable thawed;
   WaveOutFaults faults;
   WaveOutSinkObserver observer = nullptr;
   void *observerContext = nullptr;
@@ -23,6 +25,12 @@ FaultState &State() {
 void SetWaveOutFaults(const WaveOutFaults &faults) {
   std::lock_guard lock(State().mutex);
   State().faults = faults;
+  State().thawed.notify_all();
+}
+
+void WaitWhileFrozen() {
+  std::unique_lock lock(State().mutex);
+  State().thawed.wait(lock, [] { return !State().faults.frozen; });
 }
 
 void SetWaveOutSinkObserver(WaveOutSinkObserver observer, void *context) {
@@ -36,6 +44,8 @@ DeviceFaults FaultsForNewDevice() {
   DeviceFaults device;
   device.stallAfterBuffers = State().faults.stallAfterBuffers;
   device.instantPacing = State().faults.instantPacing;
+  device.hangOpen = State().faults.hangOpen;
+  device.hangAfterBuffers = State().faults.hangAfterBuffers;
   device.observer = State().observer;
   device.observerContext = State().observerContext;
   return device;

@@ -18,6 +18,15 @@ struct WaveOutFaults {
   // Devices opened while this is set complete buffers of the clock-paced sinks
   // (null, wav) as soon as they reach the sink. What reaches the sink is the same.
   bool instantPacing = false;
+  // Stand-ins for an output that stops answering (a frozen sound server):
+  // while frozen is set, a device opened with hangOpen never finishes its
+  // open, and one opened with hangAfterBuffers >= 0 hands that many buffers to
+  // its sink and then blocks in the next write. Replacing the faults by ones
+  // without frozen lets every such device go on. A device opened with either
+  // is treated as an output that may block.
+  bool frozen = false;
+  bool hangOpen = false;
+  int hangAfterBuffers = -1;
 };
 
 // Replaces every fault at once; SetWaveOutFaults({}) clears them.

@@ -230,6 +230,36 @@ TEST_F(SoundPlayerTest, AnEmptySourceEndsAtOnce) {
   EXPECT_EQ(sink.count.load(), 0);
 }
 
+// /dev/full refuses the first buffer: the output fails for good. Whether the
+// feeder still has blocks to write (it learns from the refused write) or has
+// queued the whole source (it learns from the device when every buffer is
+// back), the play ends at once as a stopped play, never claiming its length.
+TEST_F(SoundPlayerTest, AnOutputThatFailsEndsThePlayAtOnceWithoutItsLength) {
+  Watchdog watchdog("AnOutputThatFailsEndsThePlayAtOnceWithoutItsLength");
+  struct Case {
+    const char *name;
+    int32_t frames;
+  };
+  for (const Case &c : {Case{"blocks left to write", kBlock * 100}, Case{"all queued", kBlock}}) {
+    SCOPED_TRACE(c.name);
+    setenv("WENDREL_AUDIO", "wav:/dev/full", 1);
+    Recorder recorder;
+    SoundPlayer player;
+    recorder.player = &player;
+    player.listener = &recorder;
+    ASSERT_TRUE(player.Start(SourceRef(new PatternSource(c.frames, 1, 0x7fff0)), 0));
+    PumpUntil([&] { return recorder.StoppedSeen(); });
+    EXPECT_EQ(recorder.events,
+              (std::vector<Event>{{Event::Started, 1, 0}, {Event::Position, 0, 0}, {Event::Stopped, 0, 0}}))
+        << Describe(recorder.events);
+    EXPECT_TRUE(player.EndedByOutputFailure());
+    setenv("WENDREL_AUDIO", "null", 1);
+    ASSERT_TRUE(player.Start(SourceRef(new PatternSource(0, 1, 0x7fff0)), 0));
+    EXPECT_FALSE(player.EndedByOutputFailure());
+    player.Stop();
+  }
+}
+
 TEST_F(SoundPlayerTest, RefusedStartsLeaveThePlayerIdleAndCallNobody) {
   Watchdog watchdog("RefusedStartsLeaveThePlayerIdleAndCallNobody");
   struct Case {

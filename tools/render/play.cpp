@@ -110,14 +110,19 @@ int PlaySource(const SourceRef &source, bool continuous) {
     SoundPlayer player;
     SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&player));
     player.listener = &progress;
+    const char *audio = std::getenv("WENDREL_AUDIO");
+    const char *output = audio != nullptr && *audio != '\0' ? audio : "alsa:default";
     if (player.Start(source, 0)) {
       MSG msg;
       while (!progress.stopped && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         DispatchMessageW(&msg);
       }
+      if (player.EndedByOutputFailure()) {
+        std::fprintf(stderr, "wendrel-render: playback on %s failed: the output stopped working\n", output);
+        status = 1;
+      }
     } else {
-      const char *audio = std::getenv("WENDREL_AUDIO");
-      std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", audio != nullptr ? audio : "alsa:default");
+      std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", output);
       status = 1;
     }
     SetWindowLongPtrW(control, GWLP_USERDATA, 0);

@@ -14,11 +14,12 @@
 // --save), then plays until the duration ends, or until SIGINT or SIGTERM,
 // which also end a finite play early. Returns the exit status: 0 when the play
 // ran, 2 for an unreadable settings file or unplayable settings, 1 when the
-// output could not be started.
+// output could not be started or failed during the play.
 int RunPlayJob(const RenderOptions &options, std::ostream &err);
 
 // Plays source, printing the time heard on one updating line of standard
 // error: the position the player reports, or for a continuous source, whose
 // position never advances, the time since the start. 0 when the play ran, 1
-// when playback could not start.
+// when playback could not start or its output failed (one line on standard
+// error says which).
 int PlaySource(const SourceRef &source, bool continuous);

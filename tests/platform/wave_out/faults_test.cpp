@@ -85,7 +85,7 @@ namespace {
 
 // /dev/full takes the file's creation and refuses the first data that reaches
 // the disk: a sink failing in the middle of a play.
-TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
+TEST_F(WaveOutTest, ASinkThatFailsReturnsItsQueueAndSaysSo) {
   WaveOutFaults faults;
   faults.instantPacing = true;
   SetWaveOutFaults(faults);
@@ -93,6 +93,10 @@ TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
   for (int i = 0; i < 4; ++i) AddBuffer(8820);        // more than one stdio buffer each
   EXPECT_EQ(waveOutPause(device), MMSYSERR_NOERROR);  // all four queue before the failure
   WriteAll();
+  MMTIME time{TIME_SAMPLES, {}};
+  EXPECT_EQ(waveOutGetPosition(device, &time, sizeof(time)), MMSYSERR_NOERROR);
+  EXPECT_EQ(time.u.sample, 0u);
+  ResetEvent(event);
   EXPECT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
   // Once the sink has failed, a write is refused; until then each probe queues
   // behind the rest. The watchdog bounds the wait.
@@ -104,13 +108,15 @@ TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
     std::this_thread::yield();
   }
   EXPECT_FALSE(buffers.back().Queued());
-  // The first buffer's data could not be stored: it never completes, nor does
-  // any later one, until a reset returns them all.
-  EXPECT_EQ(DoneCount(), 0);
-  EXPECT_TRUE(buffers[0].Queued());
-  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  // The failure returned everything queued at once and said so by the event,
+  // without a reset; the data of the first buffer could not be stored, so no
+  // buffer counts as played.
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
   EXPECT_EQ(DoneCount(), int(buffers.size()) - 1);
+  for (TestBuffer &buffer : buffers) EXPECT_FALSE(buffer.Queued());
+  EXPECT_EQ(waveOutGetPosition(device, &time, sizeof(time)), MMSYSERR_NODRIVER);
   EXPECT_EQ(waveOutWrite(device, &buffers[0].header, sizeof(WAVEHDR)), MMSYSERR_ERROR);
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
   for (TestBuffer &buffer : buffers) {
     EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   }
@@ -118,6 +124,77 @@ TEST_F(WaveOutTest, ASinkThatFailsStopsCompletingAndSaysSo) {
   EXPECT_EQ(waveOutClose(device), MMSYSERR_ERROR);  // closed all the same
   EXPECT_EQ(waveOutReset(device), MMSYSERR_INVALHANDLE);
   device = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+int64_t MillisecondsOf(const std::function<void()> &call) {
+  const auto begin = std::chrono::steady_clock::now();
+  call();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               begin)
+      .count();
+}
+
+// An output that stops answering for good, as a frozen sound server does:
+// every call comes back within its time-out, the caller may free its buffers
+// and open anew while the old playback thread is still blocked, and that
+// thread, once it goes on, touches nothing of its former owner.
+TEST_F(WaveOutTest, AnOutputThatStopsAnsweringNeverHoldsItsCaller) {
+  WaveOutFaults faults;
+  faults.frozen = true;
+  faults.hangAfterBuffers = 1;
+  faults.instantPacing = true;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  for (int i = 0; i < 3; ++i) AddBuffer(882);
+  WriteAll();
+  ASSERT_TRUE(WaitUntil([this] { return buffers[0].Done(); }));
+  // The second buffer reaches the sink, which does not return; nothing tells
+  // of that but the record, and the watchdog bounds the wait.
+  while (record.Buffers() < 2) std::this_thread::yield();
+  EXPECT_TRUE(buffers[1].Queued());
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(DoneCount(), 3);
+  for (TestBuffer &buffer : buffers) {
+    EXPECT_EQ(waveOutUnprepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  buffers.clear();
+  // Half a second for the sink to finish, then the handle goes without it.
+  MMRESULT closed = MMSYSERR_NOERROR;
+  const int64_t closeMs = MillisecondsOf([&] { closed = waveOutClose(device); });
+  EXPECT_EQ(closed, MMSYSERR_ERROR);
+  EXPECT_LT(closeMs, 3000);
+  device = nullptr;
+
+  // A new device opens and plays while the old thread is still blocked.
+  faults.hangAfterBuffers = -1;
+  SetWaveOutFaults(faults);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
+  AddBuffer(882);
+  WriteAll();
+  ASSERT_TRUE(WaitUntil([this] { return DoneCount() == 1; }));
+  EXPECT_EQ(waveOutUnprepareHeader(device, &buffers[0].header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  buffers.clear();
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  device = nullptr;
+
+  // An open the output never answers fails within its time-out.
+  faults.hangOpen = true;
+  SetWaveOutFaults(faults);
+  MMRESULT opened = MMSYSERR_NOERROR;
+  const int64_t openMs = MillisecondsOf([&] { opened = Open("null"); });
+  EXPECT_EQ(opened, MMSYSERR_NOTENABLED);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_LT(openMs, 4000);
+
+  // Thawed, the abandoned threads end; none of them signals a closed owner.
+  ResetEvent(event);
+  SetWaveOutFaults({});
+  EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
+  ASSERT_EQ(Open("null"), MMSYSERR_NOERROR);
 }
 
 }  // namespace
