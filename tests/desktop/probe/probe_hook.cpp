@@ -19,10 +19,16 @@ std::wstring Rect(const RECT &rc) {
          std::to_wstring(rc.bottom);
 }
 
+// One line of the report: a line break in the text shows as a backslash and n.
 std::wstring Text(HWND hwnd) {
-  wchar_t text[512] = L"";
-  GetWindowTextW(hwnd, text, 512);
-  return text;
+  wchar_t text[1024] = L"";
+  GetWindowTextW(hwnd, text, 1024);
+  std::wstring line;
+  for (const wchar_t *c = text; *c != L'\0'; ++c) {
+    if (*c == L'\n') line += L"\\n";
+    else if (*c != L'\r') line += *c;
+  }
+  return line;
 }
 
 std::wstring ClassOf(HWND hwnd) {
