@@ -6,6 +6,9 @@ if(NOT WIN32)
   return()
 endif()
 
+# The system calls the wide functions by name; the generic names follow them.
+add_compile_definitions(UNICODE _UNICODE)
+
 # The tests link GTest::gtest and friends exactly as on Linux.
 set(WENDREL_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
 function(wendrel_windows_googletest)

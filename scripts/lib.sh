@@ -6,12 +6,14 @@ WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev lib
   libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64
   # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
   pulseaudio pulseaudio-utils libasound2-plugins)
-# What the Windows build and its tests add: the cross compiler, Wine to run
-# the executables, and a display server, keys and screenshots for the
-# program's window.
-WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick python3)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What the Windows build and its run under Wine add: the cross compiler (the
+# posix thread model has std::thread), GoogleTest's sources to build with it,
+# and Wine, whose audio plays to the sound-server tests' PulseAudio; for the
+# program's window, a display server, keys and screenshots.
+WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
+  xvfb xdotool imagemagick python3)
 
 # Installs the Debian packages that are missing: apt-get update once, then one
 # install. Without root or sudo it says exactly what to install and fails.

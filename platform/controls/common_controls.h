@@ -26,7 +26,7 @@ void RegisterStateClass(LPCWSTR name, WNDPROC proc);
 // Each control keeps its state object in the first extra word of its window.
 template <typename T>
 T *ControlState(HWND hwnd) {
-  return reinterpret_cast<T *>(GetWindowLongW(hwnd, 0));
+  return reinterpret_cast<T *>(GetWindowLongPtrW(hwnd, 0));
 }
 
 // Draws a control's own WS_BORDER inside its client area (a box when it has

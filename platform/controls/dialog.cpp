@@ -90,10 +90,10 @@ void MoveTabFocus(HWND dialog, bool backwards) {
 }
 
 LRESULT CALLBACK DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto proc = reinterpret_cast<DLGPROC>(GetWindowLongW(hwnd, DWL_DLGPROC));
+  auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hwnd, DWLP_DLGPROC));
   if (proc) {
     INT_PTR handled = proc(hwnd, message, wParam, lParam);
-    if (handled) return message == WM_INITDIALOG ? handled : GetWindowLongW(hwnd, DWL_MSGRESULT);
+    if (handled) return message == WM_INITDIALOG ? handled : GetWindowLongPtrW(hwnd, DWLP_MSGRESULT);
   }
   switch (message) {
     case WM_CLOSE:
@@ -155,7 +155,7 @@ HWND CreateDialogWindow(const DialogCellLayout &layout, HWND owner, DLGPROC proc
   HWND dialog = CreateWindowExW(layout.exStyle, WC_DIALOG, layout.title.c_str(), style, outer.left, outer.top,
                                 outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, nullptr, nullptr);
   if (!dialog) return nullptr;
-  SetWindowLongW(dialog, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
+  SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
   for (const DialogCellItem &item : layout.items) {
     RECT at = CellsToPixels(item.cells);
     HWND control = CreateWindowExW(item.exStyle, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD,

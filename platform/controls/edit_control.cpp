@@ -153,7 +153,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   EditBox *box = ControlState<EditBox>(hwnd);
   if ((message == WM_NCCREATE || message == WM_CREATE) && !box) {
     box = new EditBox;
-    SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(box));
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(box));
     auto *create = reinterpret_cast<CREATESTRUCTW *>(lParam);
     if (create && create->lpszName) box->text = create->lpszName;
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -161,7 +161,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   if (!box) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete box;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_SETTEXT: {

@@ -265,14 +265,14 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     view->hwnd = hwnd;
     view->model.singleSelection = (reinterpret_cast<CREATESTRUCTW *>(lParam)->style & LVS_SINGLESEL) != 0;
     view->model.onChange = [view](const ListViewModel::Change &change) { SendItemChanged(*view, change); };
-    SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   if (!view) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message >= LVM_FIRST && message < LVM_FIRST + 0x100) return HandleListMessage(*view, message, wParam, lParam);
   switch (message) {
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete view;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_PAINT:

@@ -8,6 +8,7 @@
 #include "platform/controls/menu_model.h"
 #include "platform/controls/resources.h"
 #include "platform/controls/template_reader.h"
+#include "platform/window/window.h"
 
 namespace {
 
@@ -69,6 +70,14 @@ bool ReadMenuItems(TemplateReader &reader, HMENU menu, int depth) {
     }
     if (option & MF_END) return true;
   }
+}
+
+// Sets an item's state; an open pop-up showing the item is repainted when
+// the state changed.
+void SetItemState(Menu &menu, MenuItem &item, UINT state) {
+  if (item.state == state) return;
+  item.state = state;
+  if (menu.window) InvalidateRect(menu.window, nullptr, TRUE);
 }
 
 HMENU MenuFromTemplate(TemplateReader &reader) {
@@ -176,7 +185,7 @@ BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
   if (!menu) return -1;
   MenuItem &item = menu->items[position];
   UINT previous = item.state & (MF_GRAYED | MF_DISABLED);
-  item.state = (item.state & ~(MF_GRAYED | MF_DISABLED)) | (uEnable & (MF_GRAYED | MF_DISABLED));
+  SetItemState(*menu, item, (item.state & ~(MF_GRAYED | MF_DISABLED)) | (uEnable & (MF_GRAYED | MF_DISABLED)));
   return static_cast<BOOL>(previous);
 }
 
@@ -186,11 +195,8 @@ DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck) {
   if (!menu) return static_cast<DWORD>(-1);
   MenuItem &item = menu->items[position];
   DWORD previous = item.state & MF_CHECKED;
-  if (uCheck & MF_CHECKED) {
-    item.state |= MF_CHECKED;
-  } else {
-    item.state &= ~(MF_CHECKED | MFT_RADIOCHECK);
-  }
+  SetItemState(*menu, item,
+               (uCheck & MF_CHECKED) ? item.state | MF_CHECKED : item.state & ~(MF_CHECKED | MFT_RADIOCHECK));
   return previous;
 }
 
@@ -203,12 +209,9 @@ BOOL CheckMenuRadioItem(HMENU hMenu, UINT first, UINT last, UINT check, UINT fla
     MenuItem &item = menu->items[i];
     if (item.subMenu || item.IsSeparator()) continue;
     bool hit = (flags & MF_BYPOSITION) ? i == check : item.id == check;
-    if (hit) {
-      item.state |= MF_CHECKED | MFT_RADIOCHECK;
-      marked = TRUE;
-    } else {
-      item.state &= ~(MF_CHECKED | MFT_RADIOCHECK);
-    }
+    UINT marks = MF_CHECKED | MFT_RADIOCHECK;
+    SetItemState(*menu, item, hit ? item.state | marks : item.state & ~marks);
+    if (hit) marked = TRUE;
   }
   return marked;
 }

@@ -1,6 +1,7 @@
 // Menus: pop-up menus of items with command ids, texts, greyed, check and radio
 // marks and sub-menus, loaded from menu resources and changed by command id.
-// Showing a menu on screen is the pop-up menu window's job (popup_menu.h).
+// Showing a menu on screen is the menu tracker's job (shell/menu_tracker.h),
+// which the state calls repaint while the menu is open.
 #pragma once
 
 #include "platform/win_types.h"

@@ -20,6 +20,9 @@ struct MenuItem {
 
 struct Menu {
   std::vector<MenuItem> items;
+  // The open pop-up window that shows this menu, or null. A change of an
+  // item's state repaints it, so an open menu never shows stale states.
+  HWND window = nullptr;
 };
 
 // The live menu a handle names, or null for a null, destroyed or foreign one.

@@ -40,7 +40,7 @@ struct MenuBar {
   std::vector<BarButton> buttons;
   // One glyph and one shortcut key per image added by CommandBar_AddBitmap.
   std::wstring glyphsUnicode, glyphsAscii, keys;
-  int keyFilter = 0;
+  int keyRoute = 0;
 };
 
 MenuBar *BarOf(HWND hwnd) { return ControlState<MenuBar>(hwnd); }
@@ -160,30 +160,38 @@ bool IsEditBox(HWND hwnd) {
   return hwnd && GetClassNameW(hwnd, name, 32) && wcscasecmp(name, WC_EDITW) == 0;
 }
 
-bool OnKey(HWND barWindow, HWND focus, const KeyEvent &key) {
-  MenuBar *bar = BarOf(barWindow);
-  if (!bar || !AcceptsInput(*bar)) return false;
-  if ((key.alt && !key.ctrl && key.vk >= 'A' && key.vk <= 'Z') || (key.vk == VK_F10 && !key.alt && !key.ctrl)) {
-    for (size_t i = 0; i < bar->buttons.size(); ++i) {
-      const BarButton &button = bar->buttons[i];
-      if (button.popup < 0 || button.caption.empty()) continue;
-      if (key.vk == VK_F10 || static_cast<unsigned>(std::towupper(static_cast<wint_t>(button.caption[0]))) == key.vk) {
-        OpenMenu(*bar, static_cast<int>(i));
-        return true;
-      }
-    }
-    return false;
-  }
-  if (!key.ch || key.alt || key.ctrl || IsEditBox(focus)) return false;
-  size_t image = bar->keys.find(key.ch);
-  if (image == std::wstring::npos) return false;
-  for (const BarButton &button : bar->buttons) {
-    if (button.image == static_cast<int>(image) && !(button.style & TBSTYLE_SEP)) {
-      SendButtonCommand(*bar, button);
-      return true;
+// The drop-down button a menu key opens: Alt+<first letter of its caption>,
+// or F10 for the first; -1 for any other key.
+int PopupButtonForKey(const MenuBar &bar, UINT vk, bool alt, bool ctrl) {
+  bool menuKey = (alt && !ctrl && vk >= 'A' && vk <= 'Z') || (vk == VK_F10 && !alt && !ctrl);
+  if (!menuKey) return -1;
+  for (size_t i = 0; i < bar.buttons.size(); ++i) {
+    const BarButton &button = bar.buttons[i];
+    if (button.popup < 0 || button.caption.empty()) continue;
+    if (vk == VK_F10 || static_cast<unsigned>(std::towupper(static_cast<wint_t>(button.caption[0]))) == vk) {
+      return static_cast<int>(i);
     }
   }
-  return false;
+  return -1;
+}
+
+// The tool bar button whose image has this key, or null.
+const BarButton *ToolButtonForCharacter(const MenuBar &bar, wchar_t ch) {
+  if (!ch) return nullptr;
+  size_t image = bar.keys.find(ch);
+  if (image == std::wstring::npos) return nullptr;
+  for (const BarButton &button : bar.buttons) {
+    if (button.image == static_cast<int>(image) && !(button.style & TBSTYLE_SEP)) return &button;
+  }
+  return nullptr;
+}
+
+// Whether the bar takes a key from the focused window; it then arrives at the
+// bar's window procedure as a message.
+bool TakesKey(MenuBar &bar, HWND focus, const KeyEvent &key) {
+  if (!AcceptsInput(bar)) return false;
+  if (PopupButtonForKey(bar, key.vk, key.alt, key.ctrl) >= 0) return true;
+  return !key.alt && !key.ctrl && !IsEditBox(focus) && ToolButtonForCharacter(bar, key.ch);
 }
 
 void OnClick(MenuBar &bar, LPARAM lParam) {
@@ -211,6 +219,22 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       OnClick(*bar, lParam);
+      return 0;
+    // Keys its route took. Looked at again, as things may have changed since:
+    // a message posted before the key may have opened a dialog.
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (int button = PopupButtonForKey(*bar, static_cast<UINT>(wParam), message == WM_SYSKEYDOWN,
+                                         GetKeyState(VK_CONTROL) < 0);
+          button >= 0 && AcceptsInput(*bar)) {
+        OpenMenu(*bar, button);
+      }
+      return 0;
+    case WM_CHAR:
+      if (const BarButton *button = ToolButtonForCharacter(*bar, static_cast<wchar_t>(wParam));
+          button && AcceptsInput(*bar) && !IsEditBox(GetFocus())) {
+        SendButtonCommand(*bar, *button);
+      }
       return 0;
     case SHCMBM_GETMENU:
       return reinterpret_cast<LRESULT>(bar->menu);
@@ -247,12 +271,12 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       }
       return FALSE;
     case WM_DESTROY:
-      RemoveKeyFilter(bar->keyFilter);
+      RemoveKeyRoute(bar->keyRoute);
       DestroyMenu(bar->menu);
       bar->menu = nullptr;
       return 0;
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete bar;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
@@ -351,8 +375,11 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
     return FALSE;
   }
   bar->hwnd = hwnd;
-  SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
-  bar->keyFilter = AddKeyFilter([hwnd](HWND focus, const KeyEvent &key) { return OnKey(hwnd, focus, key); });
+  SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(bar));
+  bar->keyRoute = AddKeyRoute([hwnd](HWND focus, const KeyEvent &key) {
+    MenuBar *bar = BarOf(hwnd);
+    return bar && TakesKey(*bar, focus, key) ? hwnd : nullptr;
+  });
   // Images for the bitmap named at creation, as CommandBar_AddBitmap would add.
   if (pmbi->nBmpId && pmbi->cBmpImages > 0) {
     CommandBar_AddBitmap(hwnd, pmbi->hInstRes, pmbi->nBmpId, pmbi->cBmpImages, 16, 16);

@@ -22,7 +22,7 @@ struct PopupWindow {
   int scroll = 0;
 };
 
-PopupWindow *PopupOf(HWND hwnd) { return reinterpret_cast<PopupWindow *>(GetWindowLongW(hwnd, 0)); }
+PopupWindow *PopupOf(HWND hwnd) { return reinterpret_cast<PopupWindow *>(GetWindowLongPtrW(hwnd, 0)); }
 
 const wchar_t *Glyph(const wchar_t *unicode, const wchar_t *ascii) { return ScreenIsUtf8() ? unicode : ascii; }
 
@@ -68,7 +68,7 @@ LRESULT CALLBACK PopupMenuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     case WM_NCDESTROY:
-      SetWindowLongW(hwnd, 0, 0);
+      SetWindowLongPtrW(hwnd, 0, 0);
       delete popup;
       break;
     default:
@@ -127,6 +127,8 @@ class Tracker {
   }
 
   void CloseTop() {
+    // The menu may have gone with the bar that owned it.
+    if (Menu *menu = LookUpMenu(levels.back().menu)) menu->window = nullptr;
     if (IsWindow(levels.back().window)) DestroyWindow(levels.back().window);
     levels.pop_back();
   }
@@ -134,9 +136,11 @@ class Tracker {
   // A window for `menu` whose bottom edge is at most `bottomRow` and whose top
   // is near `topRow` when given (sub-menus), else right above the bar.
   void OpenLevel(HMENU menuHandle, int leftColumn, int topRow, int itemIndex) {
+    if (!LookUpMenu(menuHandle)) return;
+    SendMessageW(popups.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menuHandle), itemIndex);
+    // Looked up after the owner's handling, which may change or destroy it.
     Menu *menu = LookUpMenu(menuHandle);
     if (!menu) return;
-    SendMessageW(popups.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menuHandle), itemIndex);
     int width = 6;
     for (const MenuItem &item : menu->items) width = std::max(width, TextColumns(item.text) + 4);
     int outerWidth = width + 2;
@@ -153,8 +157,9 @@ class Tracker {
     if (!window) return;
     auto *popup = new PopupWindow;
     popup->menu = menuHandle;
-    SetWindowLongW(window, 0, reinterpret_cast<LONG_PTR>(popup));
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(popup));
     levels.push_back({window, menuHandle});
+    menu->window = window;
     MoveHighlight(0, +1);
     ShowWindow(window, SW_SHOWNA);
   }
@@ -320,6 +325,7 @@ class Tracker {
         return OnKey(msg.wParam, false);
       case WM_SYSKEYDOWN:
         return OnKey(msg.wParam, true);
+      case WM_KEYF1:
       case WM_CHAR:
       case WM_SYSCHAR:
       case WM_KEYUP:

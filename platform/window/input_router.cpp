@@ -1,6 +1,8 @@
-// Input events to window messages: the shell's own keys, the filters of
+// Input events to window messages: the shell's own keys, the routes of
 // input_hooks.h, then the focused window (keys) or the window under the
-// pointer (mouse).
+// pointer (mouse). Conversion runs inside GetMessageW, so it only queues
+// messages (and posts the shell's WM_CLOSE); what the keys and clicks do
+// happens when the loop dispatches them.
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -23,9 +25,9 @@ struct InputState {
   std::deque<InputEvent> events;
   // The rest belongs to the user-interface thread.
   std::deque<InputMessage> messages;
-  std::vector<std::pair<int, KeyFilter>> keyFilters;
-  std::vector<std::pair<int, MouseFilter>> mouseFilters;
-  int nextFilterId = 1;
+  std::vector<std::pair<int, KeyRoute>> keyRoutes;
+  std::vector<std::pair<int, MouseRoute>> mouseRoutes;
+  int nextRouteId = 1;
 };
 
 InputState &State() {
@@ -33,19 +35,38 @@ InputState &State() {
   return state;
 }
 
-template <typename F>
-std::vector<int> FilterIdsNewestFirst(const std::vector<std::pair<int, F>> &filters) {
+// The window the newest route names for the event, or null.
+template <typename Route, typename Event>
+HWND Routed(const std::vector<std::pair<int, Route>> &routes, HWND chosen, const Event &event) {
   std::vector<int> ids;
-  for (auto it = filters.rbegin(); it != filters.rend(); ++it) ids.push_back(it->first);
-  return ids;
+  for (auto it = routes.rbegin(); it != routes.rend(); ++it) ids.push_back(it->first);
+  for (int id : ids) {
+    // A route may add or remove routes, so each is looked up afresh.
+    for (const auto &entry : routes) {
+      if (entry.first != id) continue;
+      Route route = entry.second;
+      if (HWND taker = route(chosen, event); taker != nullptr && FindOwn(taker)) return taker;
+      break;
+    }
+  }
+  return nullptr;
 }
 
-template <typename F>
-F FilterById(const std::vector<std::pair<int, F>> &filters, int id) {
-  for (const auto &entry : filters) {
-    if (entry.first == id) return entry.second;
+template <typename Route>
+int AddRoute(std::vector<std::pair<int, Route>> &routes, Route route) {
+  int id = State().nextRouteId++;
+  routes.emplace_back(id, std::move(route));
+  return id;
+}
+
+template <typename Route>
+void RemoveRoute(std::vector<std::pair<int, Route>> &routes, int id) {
+  for (auto it = routes.begin(); it != routes.end(); ++it) {
+    if (it->first == id) {
+      routes.erase(it);
+      return;
+    }
   }
-  return F();
 }
 
 void SetModifiers(bool shift, bool ctrl, bool alt) {
@@ -91,30 +112,20 @@ void ConvertKey(const KeyEvent &key) {
   }
   SetModifiers(key.shift, key.ctrl, key.alt);
   HWND target = KeyTarget();
-  for (int id : FilterIdsNewestFirst(State().keyFilters)) {
-    // A filter may add or remove filters, so each is looked up afresh.
-    KeyFilter filter = FilterById(State().keyFilters, id);
-    if (filter && filter(target, key)) return;
-  }
-  target = KeyTarget();
+  if (HWND taker = Routed(State().keyRoutes, target, key)) target = taker;
   if (target == nullptr) return;
-  if (key.vk == VK_F1 && !key.shift && !key.ctrl && !key.alt) {
-    HELPINFO help{};
-    help.cbSize = sizeof help;
-    help.iContextType = HELPINFO_WINDOW;
-    help.iCtrlId = GetDlgCtrlID(target);
-    help.hItemHandle = target;
-    SendMessageW(target, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-    return;
-  }
   InputMessage input{};
   input.msg.hwnd = target;
-  input.msg.message = key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-  input.msg.wParam = key.vk;
-  uint64_t lParam = 1;  // repeat count
-  if (key.alt) lParam |= 1u << 29;  // context code: Alt held
-  lParam |= static_cast<uint64_t>(static_cast<uint32_t>(TranslatedCharacter(key))) << kCharacterShift;
-  input.msg.lParam = static_cast<LPARAM>(lParam);
+  if (key.vk == VK_F1 && !key.shift && !key.ctrl && !key.alt) {
+    input.msg.message = WM_KEYF1;
+  } else {
+    input.msg.message = key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    input.msg.wParam = key.vk;
+    uint64_t lParam = 1;  // repeat count
+    if (key.alt) lParam |= 1u << 29;  // context code: Alt held
+    lParam |= static_cast<uint64_t>(static_cast<uint32_t>(TranslatedCharacter(key))) << kCharacterShift;
+    input.msg.lParam = static_cast<LPARAM>(lParam);
+  }
   input.msg.time = static_cast<DWORD>(NowMs());
   input.shift = key.shift;
   input.ctrl = key.ctrl;
@@ -122,31 +133,25 @@ void ConvertKey(const KeyEvent &key) {
   State().messages.push_back(input);
 }
 
+// Where a mouse event goes that no route took: the wheel to the focused
+// window; the rest to the capture window, or through disabled windows to the
+// first enabled one under the pointer (a disabled top-level window takes
+// nothing).
+HWND MouseTarget(HWND under, const MouseEvent &mouse) {
+  bool wheel = mouse.action == MouseAction::WheelUp || mouse.action == MouseAction::WheelDown;
+  if (HWND focus = GetFocus(); wheel && focus != nullptr) return focus;
+  if (HWND capture = GetCapture(); capture != nullptr && FindOwn(capture)) return capture;
+  for (WindowPtr w = FindOwn(under); w; w = w->IsChild() ? FindOwn(w->parent) : nullptr) {
+    if (IsEnabledInTree(*w)) return w->handle;
+  }
+  return nullptr;
+}
+
 void ConvertMouse(const MouseEvent &mouse) {
   SetModifiers(mouse.shift, mouse.ctrl, mouse.alt);
   HWND under = HitTest(mouse.column, mouse.row);
-  for (int id : FilterIdsNewestFirst(State().mouseFilters)) {
-    MouseFilter filter = FilterById(State().mouseFilters, id);
-    if (filter && filter(under, mouse)) return;
-  }
-  HWND target = nullptr;
-  if (HWND capture = GetCapture(); capture != nullptr && FindOwn(capture)) {
-    target = capture;
-  } else {
-    // Disabled windows are transparent to clicks up to the first enabled
-    // ancestor; a disabled top-level window takes nothing.
-    under = HitTest(mouse.column, mouse.row);
-    for (WindowPtr w = FindOwn(under); w; w = w->IsChild() ? FindOwn(w->parent) : nullptr) {
-      if (IsEnabledInTree(*w)) {
-        target = w->handle;
-        break;
-      }
-    }
-  }
-  if (mouse.action == MouseAction::WheelUp || mouse.action == MouseAction::WheelDown) {
-    HWND focus = GetFocus();
-    if (focus != nullptr) target = focus;
-  }
+  HWND target = Routed(State().mouseRoutes, under, mouse);
+  if (target == nullptr) target = MouseTarget(under, mouse);
   WindowPtr w = FindOwn(target);
   if (!w) return;
   WPARAM keys = 0;
@@ -250,43 +255,19 @@ void ClearInput() {
   State().messages.clear();
 }
 
-void ResetFilters() {
-  State().keyFilters.clear();
-  State().mouseFilters.clear();
+void ResetRoutes() {
+  State().keyRoutes.clear();
+  State().mouseRoutes.clear();
 }
 
 }  // namespace wendrel_window
 
 using namespace wendrel_window;
 
-int AddKeyFilter(KeyFilter filter) {
-  int id = State().nextFilterId++;
-  State().keyFilters.emplace_back(id, std::move(filter));
-  return id;
-}
+int AddKeyRoute(KeyRoute route) { return AddRoute(State().keyRoutes, std::move(route)); }
 
-void RemoveKeyFilter(int id) {
-  auto &filters = State().keyFilters;
-  for (auto it = filters.begin(); it != filters.end(); ++it) {
-    if (it->first == id) {
-      filters.erase(it);
-      return;
-    }
-  }
-}
+void RemoveKeyRoute(int id) { RemoveRoute(State().keyRoutes, id); }
 
-int AddMouseFilter(MouseFilter filter) {
-  int id = State().nextFilterId++;
-  State().mouseFilters.emplace_back(id, std::move(filter));
-  return id;
-}
+int AddMouseRoute(MouseRoute route) { return AddRoute(State().mouseRoutes, std::move(route)); }
 
-void RemoveMouseFilter(int id) {
-  auto &filters = State().mouseFilters;
-  for (auto it = filters.begin(); it != filters.end(); ++it) {
-    if (it->first == id) {
-      filters.erase(it);
-      return;
-    }
-  }
-}
+void RemoveMouseRoute(int id) { RemoveRoute(State().mouseRoutes, id); }

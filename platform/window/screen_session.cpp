@@ -208,7 +208,7 @@ using namespace wendrel_window;
 void ResetWindowSystem() {
   ResetRegistry();
   ClearInput();
-  ResetFilters();
+  ResetRoutes();
   CurrentQueue()->Clear();
   ResetPainter();
 }

@@ -28,7 +28,7 @@ void StopScreen();
 
 // Destroys every window of this process without sending any message (their
 // objects may be gone already), unregisters every class, clears every queue,
-// filter, focus and capture. For tests, so that each starts from nothing.
+// route, focus and capture. For tests, so that each starts from nothing.
 void ResetWindowSystem();
 
 // Headless only (ignored otherwise): queue input as if typed or clicked; it is

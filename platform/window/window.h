@@ -104,6 +104,9 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
 #define WM_SETFONT 0x0030
 #define WM_GETFONT 0x0031
 #define WM_WINDOWPOSCHANGED 0x0047
+// For F1, to the focused window; DefWindowProcW turns it into WM_HELP,
+// so the help a window shows runs inside a dispatch.
+#define WM_KEYF1 0x004D
 #define WM_NOTIFY 0x004E
 #define WM_HELP 0x0053
 #define WM_NCCREATE 0x0081
@@ -195,33 +198,41 @@ BOOL IsWindow(HWND hWnd);
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
-#define GWL_WNDPROC (-4)
-#define GWL_HINSTANCE (-6)
-#define GWL_HWNDPARENT (-8)
+// The indexes of a 64-bit Windows: those that hold a pointer exist only as the
+// pointer-sized GWLP_ and DWLP_ names, so that code keeping a pointer with the
+// 32-bit calls fails to build here as it does there.
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
 #define GWL_ID (-12)
+#define GWLP_ID GWL_ID
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
-#define GWL_USERDATA (-21)
-#define GWLP_WNDPROC GWL_WNDPROC
-#define GWLP_USERDATA GWL_USERDATA
-#define GWLP_ID GWL_ID
-// A dialog's words: its procedure's result and the user word. The dialog
-// manager (platform/controls/) gives its windows room for these three.
-#define DWL_MSGRESULT 0
-#define DWL_DLGPROC 4
-#define DWL_USER 8
-#define DWLP_MSGRESULT DWL_MSGRESULT
-#define DWLP_USER DWL_USER
+#define GWLP_USERDATA (-21)
+#if UINTPTR_MAX == UINT32_MAX
+#define GWL_WNDPROC GWLP_WNDPROC
+#define GWL_HINSTANCE GWLP_HINSTANCE
+#define GWL_HWNDPARENT GWLP_HWNDPARENT
+#define GWL_USERDATA GWLP_USERDATA
+#endif
+// A dialog's words, byte offsets into its extra bytes: its procedure's result,
+// the procedure and the user word. The dialog manager (platform/controls/)
+// gives its windows room for these three.
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC (DWLP_MSGRESULT + sizeof(LRESULT))
+#define DWLP_USER (DWLP_DLGPROC + sizeof(DLGPROC))
 // cbWndExtra a dialog class needs for the three words above.
-#define DLGWINDOWEXTRA 12
+#define DLGWINDOWEXTRA (3 * sizeof(LONG_PTR))
 
-// Values are pointer-sized here: the user-data words hold an object pointer on
-// a 64-bit machine. Offsets 0 and up address the class's cbWndExtra bytes in
-// steps of 4, each step one LONG_PTR slot. Failure returns 0.
-LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
-LONG_PTR GetWindowLongW(HWND hWnd, int nIndex);
-#define SetWindowLongPtrW SetWindowLongW
-#define GetWindowLongPtrW GetWindowLongW
+// As on Windows: the Ptr calls move pointer-sized values; the others move a
+// LONG, so on a 64-bit machine a pointer kept with them loses its upper half.
+// Non-negative indexes are byte offsets into the class's cbWndExtra bytes,
+// refused when the value would not fit there. Failure returns 0; a 32-bit call
+// on an index that holds a pointer (procedure, instance, parent) fails.
+LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong);
+LONG GetWindowLongW(HWND hWnd, int nIndex);
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex);
 
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
@@ -339,7 +350,8 @@ void PostQuitMessage(int nExitCode);
 
 // Order of delivery on a thread: posted messages first (in order), then one
 // input event at a time turned into a message for the focused window (keys) or
-// the window under the pointer (mouse), then WM_PAINT for an invalid window;
+// the window under the pointer (mouse), or for the window a route of
+// input_hooks.h names, then WM_PAINT for an invalid window;
 // when there is nothing, the screen is brought up to date and the thread
 // blocks. A WM_PAINT handed out counts as validated, so a procedure that does
 // not paint cannot spin the loop.
@@ -347,7 +359,9 @@ void PostQuitMessage(int nExitCode);
 // terminal reports no key releases, so there is no WM_KEYUP. TranslateMessage
 // then posts WM_CHAR for a key that types a character, and for Enter (13),
 // Tab (9), Backspace (8), Esc (27) and Ctrl+letter (1..26). F1 is no key
-// message: WM_HELP (lParam a HELPINFO) is sent to the focused window.
+// message: WM_KEYF1 goes to the focused window, and DefWindowProcW sends it
+// on as WM_HELP (lParam a HELPINFO), which it passes up from child to parent
+// and from owned window to owner.
 // Mouse: WM_LBUTTONDOWN / WM_LBUTTONDBLCLK / WM_LBUTTONUP with the client
 // coordinates in pixels of the cell's top-left corner and MK_ flags in wParam.
 // A double click is WM_LBUTTONDBLCLK whether or not the class asked for

@@ -1,5 +1,6 @@
 // Creating and destroying windows, their procedures and their words.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/window/window_system.h"
 
@@ -98,7 +99,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   w->exStyle = dwExStyle;
   w->text = lpWindowName ? lpWindowName : L"";
   w->instance = hInstance;
-  if (cls->info.cbWndExtra > 0) w->extra.assign(static_cast<size_t>((cls->info.cbWndExtra + 3) / 4), 0);
+  if (cls->info.cbWndExtra > 0) w->extra.assign(static_cast<size_t>(cls->info.cbWndExtra), 0);
   if (w->IsTopLevel()) {
     RECT work = WorkArea();
     int x = X, y = Y, width = nWidth, height = nHeight;
@@ -247,6 +248,14 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(w->text.size());
+    case WM_KEYF1: {
+      HELPINFO help{};
+      help.cbSize = sizeof help;
+      help.iContextType = HELPINFO_WINDOW;
+      help.iCtrlId = GetDlgCtrlID(hWnd);
+      help.hItemHandle = hWnd;
+      return SendMessageW(hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    }
     case WM_HELP:
       // Up the chain until someone handles it: parent for a child, owner for a
       // top-level window.
@@ -266,72 +275,121 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+namespace {
+
+// The cbWndExtra bytes at a byte offset, or null when size bytes do not fit.
+unsigned char *ExtraBytes(Window &w, int offset, size_t size) {
+  if (offset < 0 || static_cast<size_t>(offset) + size > w.extra.size()) return nullptr;
+  return w.extra.data() + offset;
+}
+
+// One window word, read size bytes wide (a LONG for the 32-bit calls, which
+// may not read the words that hold a pointer).
+bool ReadWord(Window &w, int index, size_t size, LONG_PTR &value) {
+  switch (index) {
+    case GWLP_USERDATA:
+      value = w.userData;
+      return true;
+    case GWLP_ID:
+      value = w.id;
+      return true;
+    case GWL_STYLE:
+      value = static_cast<LONG_PTR>(w.style);
+      return true;
+    case GWL_EXSTYLE:
+      value = static_cast<LONG_PTR>(w.exStyle);
+      return true;
+    case GWLP_WNDPROC:
+      value = reinterpret_cast<LONG_PTR>(w.proc);
+      return size == sizeof(LONG_PTR);
+    case GWLP_HINSTANCE:
+      value = reinterpret_cast<LONG_PTR>(w.instance);
+      return size == sizeof(LONG_PTR);
+    case GWLP_HWNDPARENT:
+      value = reinterpret_cast<LONG_PTR>(w.IsChild() ? w.parent : w.owner);
+      return size == sizeof(LONG_PTR);
+    default:
+      break;
+  }
+  const unsigned char *bytes = ExtraBytes(w, index, size);
+  if (bytes == nullptr) return false;
+  if (size == sizeof(LONG_PTR)) {
+    std::memcpy(&value, bytes, sizeof value);
+  } else {
+    LONG narrow = 0;
+    std::memcpy(&narrow, bytes, sizeof narrow);
+    value = narrow;
+  }
+  return true;
+}
+
+// Stores value (already cut to a LONG by a 32-bit caller) and returns the old
+// word, or 0 when the index is refused.
+LONG_PTR WriteWord(HWND hWnd, int index, size_t size, LONG_PTR value) {
   WindowPtr w = Find(hWnd);
   if (!w) return 0;
   LONG_PTR old = 0;
-  switch (nIndex) {
-    case GWL_USERDATA:
-      old = w->userData;
-      w->userData = dwNewLong;
+  if (!ReadWord(*w, index, size, old)) return 0;
+  switch (index) {
+    case GWLP_USERDATA:
+      w->userData = value;
       return old;
-    case GWL_ID:
-      old = w->id;
-      w->id = static_cast<int>(dwNewLong);
+    case GWLP_ID:
+      w->id = static_cast<int>(value);
       return old;
     case GWL_STYLE:
-      old = static_cast<LONG_PTR>(w->style);
-      w->style = static_cast<DWORD>(dwNewLong);
+      w->style = static_cast<DWORD>(value);
       InvalidateTree(hWnd);
       MarkDirty();
       return old;
     case GWL_EXSTYLE:
-      old = static_cast<LONG_PTR>(w->exStyle);
-      w->exStyle = static_cast<DWORD>(dwNewLong);
+      w->exStyle = static_cast<DWORD>(value);
       MarkDirty();
       return old;
-    case GWL_WNDPROC:
-      old = reinterpret_cast<LONG_PTR>(w->proc);
-      if (dwNewLong == 0) return 0;
-      w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
+    case GWLP_WNDPROC:
+      if (value == 0) return 0;
+      w->proc = reinterpret_cast<WNDPROC>(value);
       return old;
-    case GWL_HINSTANCE:
-      old = reinterpret_cast<LONG_PTR>(w->instance);
-      w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
+    case GWLP_HINSTANCE:
+      w->instance = reinterpret_cast<HINSTANCE>(value);
       return old;
+    case GWLP_HWNDPARENT:
+      return 0;
     default:
       break;
   }
-  if (nIndex < 0 || nIndex % 4 != 0 || static_cast<size_t>(nIndex / 4) >= w->extra.size()) return 0;
-  LONG_PTR &slot = w->extra[static_cast<size_t>(nIndex / 4)];
-  old = slot;
-  slot = dwNewLong;
+  unsigned char *bytes = ExtraBytes(*w, index, size);
+  if (size == sizeof(LONG_PTR)) {
+    std::memcpy(bytes, &value, sizeof value);
+  } else {
+    LONG narrow = static_cast<LONG>(value);
+    std::memcpy(bytes, &narrow, sizeof narrow);
+  }
   return old;
 }
 
-LONG_PTR GetWindowLongW(HWND hWnd, int nIndex) {
+}  // namespace
+
+LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
+  return static_cast<LONG>(WriteWord(hWnd, nIndex, sizeof(LONG), dwNewLong));
+}
+
+LONG GetWindowLongW(HWND hWnd, int nIndex) {
   WindowPtr w = Find(hWnd);
-  if (!w) return 0;
-  switch (nIndex) {
-    case GWL_USERDATA:
-      return w->userData;
-    case GWL_ID:
-      return w->id;
-    case GWL_STYLE:
-      return static_cast<LONG_PTR>(w->style);
-    case GWL_EXSTYLE:
-      return static_cast<LONG_PTR>(w->exStyle);
-    case GWL_WNDPROC:
-      return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWL_HINSTANCE:
-      return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWL_HWNDPARENT:
-      return reinterpret_cast<LONG_PTR>(w->IsChild() ? w->parent : w->owner);
-    default:
-      break;
-  }
-  if (nIndex < 0 || nIndex % 4 != 0 || static_cast<size_t>(nIndex / 4) >= w->extra.size()) return 0;
-  return w->extra[static_cast<size_t>(nIndex / 4)];
+  LONG_PTR value = 0;
+  if (!w || !ReadWord(*w, nIndex, sizeof(LONG), value)) return 0;
+  return static_cast<LONG>(value);
+}
+
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  return WriteWord(hWnd, nIndex, sizeof(LONG_PTR), dwNewLong);
+}
+
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
+  WindowPtr w = Find(hWnd);
+  LONG_PTR value = 0;
+  if (!w || !ReadWord(*w, nIndex, sizeof(LONG_PTR), value)) return 0;
+  return value;
 }
 
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {

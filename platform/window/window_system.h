@@ -74,7 +74,7 @@ struct Window {
   int id = 0;
   HINSTANCE instance = nullptr;
   LONG_PTR userData = 0;
-  std::vector<LONG_PTR> extra;
+  std::vector<unsigned char> extra;  // the class's cbWndExtra bytes
   // Pixels: the window's rectangle in its parent's client coordinates, or in
   // screen coordinates for a top-level window.
   RECT rect{};
@@ -193,7 +193,7 @@ void ForgetRemoteHandles();
 void CollectSessionDescriptors(std::vector<int> &fds, int *timeoutMs);
 void ServiceSessionDescriptor(int fd, short revents);
 void ServiceSessionTimeout();
-// Turns one pending input event into messages (or lets a filter take it);
+// Turns one pending input event into messages (or posts the shell's close);
 // false when no input is pending.
 bool ConvertPendingInput();
 bool TakeInputMessage(HWND filter, UINT min, UINT max, bool remove, MSG *out);
@@ -205,7 +205,7 @@ uint64_t NowMs();  // monotonic
 // bit 32 of lParam; bits 0..15 are the repeat count, as in Win32.
 constexpr int kCharacterShift = 32;
 
-void ResetFilters();
+void ResetRoutes();
 void ResetRegistry();
 
 }  // namespace wendrel_window

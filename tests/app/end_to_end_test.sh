@@ -54,6 +54,7 @@ menu() {
 STEREO=9 SWEEP_LINEAR=6 CONTINUOUS=4 VARIABLE_AMPLITUDE=10 NUMBER_OF_TONES=3 SQUARE=12
 # Items of the File pop-up.
 EXIT=2
+SPECIFIED_DURATION=5
 
 # edit_value SESSION TEXT: the value edit dialog for the focused row.
 edit_value() {
@@ -62,6 +63,39 @@ edit_value() {
   keys "$1" -l -- "$2"
   keys "$1" Enter
   wait_gone "$1" "Cancel"
+}
+
+# looks SESSION TEXT: "dim" or "normal", as the screen shows the first
+# appearance of TEXT (a greyed menu item is dim).
+looks() {
+  tmux -L "$server" capture-pane -p -e -t "$1" | python3 -c '
+import re, sys
+text = sys.argv[1]
+for line in sys.stdin.read().split("\n"):
+    plain, dims, dim = "", [], False
+    for sgr, char in re.findall(r"\x1b\[([0-9;]*)m|([^\x1b])", line):
+        if char:
+            plain += char
+            dims.append(dim)
+            continue
+        for code in (sgr or "0").split(";"):
+            if code in ("", "0", "22"):
+                dim = False
+            elif code == "2":
+                dim = True
+    column = plain.find(text)
+    if column >= 0:
+        print("dim" if dims[column] else "normal")
+        break
+' "$2"
+}
+# wait_looks SESSION TEXT HOW
+wait_looks() {
+  local deadline=$((SECONDS + wait_seconds))
+  until [ "$(looks "$1" "$2")" = "$3" ]; do
+    [ $SECONDS -lt $deadline ] || fail "$1 never showed \"$2\" $3"
+    sleep 0.05
+  done
 }
 
 # wav_frames FILE: frames in a finished WAV file, or nothing while it is not.
@@ -187,6 +221,28 @@ PY
 [ "$(od -An -tx2 -N2 "$settings" | tr -d ' ')" = 0014 ] || fail "continuous mode was not saved"
 "$render" --settings "$settings" --frames "$frames" "$tmp/rendered-two.wav" || fail "the renderer failed"
 same_samples "$tmp/two.wav" "$tmp/rendered-two.wav" || fail "the played samples are not the renderer's"
+
+# ---------------------------------------------------------------------------
+# A tone ends while the File pop-up is open: the pop-up follows at once, with
+# Play enabled and Stop greyed again, without a key.
+
+start ends "$tmp/ends.wav"
+wait_for ends "Sine 3 Relative Amplitude"
+menu ends M-t $SPECIFIED_DURATION
+wait_for ends "Sine Duration"
+keys ends End
+edit_value ends 2000
+wait_for ends "2000ms"
+keys ends p M-f
+wait_for ends "Exit"
+wait_looks ends "Stop" normal
+[ "$(looks ends Play)" = dim ] || fail "Play is not greyed while the tone plays"
+wait_looks ends "Stop" dim
+[ "$(looks ends Play)" = normal ] || fail "Play is still greyed after the tone ended"
+keys ends Escape
+wait_gone ends "Exit"
+keys ends C-q
+finish ends
 
 # ---------------------------------------------------------------------------
 # The terminal goes away (SIGHUP): the settings are saved all the same.

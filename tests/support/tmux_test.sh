@@ -23,11 +23,14 @@ keys() {
   tmux -L "$server" send-keys -t "$session" "$@"
 }
 
-# fail MESSAGE: says why, shows every screen still there, ends the test.
+# fail MESSAGE: says why, shows every screen still there, ends the test. A
+# part of a test that runs beside others in its own session sets
+# failing_session, so that only that session's screen is shown.
+failing_session=
 fail() {
   echo "FAIL: $*" >&2
   local session
-  for session in $(tmux -L "$server" list-sessions -F '#{session_name}' 2>/dev/null); do
+  for session in ${failing_session:-$(tmux -L "$server" list-sessions -F '#{session_name}' 2>/dev/null)}; do
     echo "--- screen of $session:" >&2
     screen "$session" >&2 || true
   done

@@ -32,10 +32,10 @@ LRESULT CALLBACK HelperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 INT_PTR CALLBACK EditDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  EditRun *run = reinterpret_cast<EditRun *>(GetWindowLongW(dialog, DWL_USER));
+  EditRun *run = reinterpret_cast<EditRun *>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG: {
-      SetWindowLongW(dialog, DWL_USER, lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       run = reinterpret_cast<EditRun *>(lParam);
       run->seenParam = lParam;
       run->dialog = dialog;

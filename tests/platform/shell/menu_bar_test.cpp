@@ -231,6 +231,71 @@ TEST_F(MenuBarTest, OpenPopUpShowsMarksGreyAndSubMenuArrow) {
   EXPECT_EQ(screen[22].substr(0, 5), L" File");
 }
 
+// How an item of an open pop-up looks on the screen.
+struct Look {
+  std::wstring mark;  // the two cells before the item's text
+  bool dim;
+  bool operator==(const Look &) const = default;
+};
+void PrintTo(const Look &look, std::ostream *out) {
+  *out << "mark " << testing::PrintToString(look.mark) << (look.dim ? ", dim" : "");
+}
+
+// The program changes item states while a pop-up is open (a tone ends, its
+// report greys Stop): the open pop-up must show the change without a key.
+TEST_F(MenuBarTest, AnOpenPopUpShowsItemStatesChangedWhileItIsOpen) {
+  EnableMenuItem(menu, 1002, MF_BYCOMMAND | MF_GRAYED);
+  struct Case {
+    const char *name;
+    std::vector<KeyStroke> keys;
+    int popUps;  // open once the keys are in
+    std::function<void()> change;
+    std::wstring item;
+    Look before, after;
+  } cases[] = {
+      {"grey", {Alt('F')}, 1, [this] { EnableMenuItem(menu, 1001, MF_BYCOMMAND | MF_GRAYED); }, L"Play",
+       {L"  ", false}, {L"  ", true}},
+      {"enable", {Alt('F')}, 1, [this] { EnableMenuItem(menu, 1002, MF_BYCOMMAND | MF_ENABLED); }, L"Stop",
+       {L"  ", true}, {L"  ", false}},
+      {"check", {Alt('T')}, 1, [this] { CheckMenuItem(menu, 3051, MF_BYCOMMAND | MF_CHECKED); },
+       L"Variable Amplitude", {L"  ", false}, {L"\u2713 ", false}},
+      {"radio in the open sub-menu", {Alt('T'), K(VK_DOWN), K(VK_DOWN), K(VK_DOWN), K(VK_RIGHT)}, 2,
+       [this] { CheckMenuRadioItem(menu, 2101, 2116, 2116, MF_BYCOMMAND); }, L"16", {L"  ", false},
+       {L"\u2022 ", false}},
+  };
+  auto look = [](const std::wstring &item) {
+    int row = RowWith(item);
+    if (row < 0) return Look{L"absent", false};
+    size_t column = DumpScreen()[static_cast<size_t>(row)].find(item);
+    if (column < 2) return Look{L"misplaced", false};
+    return Look{DumpScreen()[static_cast<size_t>(row)].substr(column - 2, 2),
+                (ScreenAttributesAt(static_cast<int>(column), row) & kCellDim) != 0};
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Look before{}, after{};
+    int opened = 0;
+    // Runs from a posted message inside the menu's loop, once the last pop-up
+    // is open and painted.
+    ParentHook() = [&](HWND, UINT message, WPARAM, LPARAM) {
+      if (message != WM_INITMENUPOPUP || ++opened != c.popUps) return;
+      g_helperAction = [&] {
+        before = look(c.item);
+        c.change();
+        after = look(c.item);
+        Key(VK_F10);
+      };
+      PostMessageW(helper, WM_USER + 5, 0, 0);
+    };
+    for (const KeyStroke &k : c.keys) Key(k.vk, false, false, k.alt);
+    Pump();
+    EXPECT_FALSE(IsMenuTracking());
+    EXPECT_EQ(before, c.before);
+    EXPECT_EQ(after, c.after);
+    g_helperAction = nullptr;
+  }
+}
+
 TEST_F(MenuBarTest, ClicksChooseButtonsAndItems) {
   // Open File with a click, then click its Stop item.
   WhenMenuOpens([] {

@@ -10,13 +10,13 @@ namespace {
 class Input : public WindowTest {
  protected:
   void TearDown() override {
-    for (int id : filters) {
-      RemoveKeyFilter(id);
-      RemoveMouseFilter(id);
+    for (int id : routes) {
+      RemoveKeyRoute(id);
+      RemoveMouseRoute(id);
     }
     WindowTest::TearDown();
   }
-  std::vector<int> filters;
+  std::vector<int> routes;
 };
 
 KeyEvent Named(unsigned vk, bool shift = false, bool ctrl = false, bool alt = false) {
@@ -66,58 +66,77 @@ TEST_F(Input, AltKeysArriveAsSystemKeys) {
   EXPECT_TRUE(OfKind(WM_KEYDOWN).empty());
 }
 
-TEST_F(Input, KeyFiltersSeeKeysFirstNewestFirstAndCanTakeThem) {
+TEST_F(Input, KeyRoutesAreAskedNewestFirstAndTheKeyIsDispatchedToTheirWindow) {
   HWND main = TopLevel();
   HWND list = Child(main, 110, 0, 0, 320, 117);
+  HWND bar = PopUp(0, 260, 320, 26, WS_VISIBLE, main, L"", WS_EX_NOACTIVATE);
   SetFocus(list);
   std::vector<std::string> calls;
   HWND seenFocus = nullptr;
-  filters.push_back(AddKeyFilter([&](HWND focus, const KeyEvent &key) {
+  routes.push_back(AddKeyRoute([&](HWND focus, const KeyEvent &key) {
     calls.push_back("old");
     seenFocus = focus;
-    return key.ch == L'p';
+    return key.ch == L'p' ? bar : nullptr;
   }));
-  filters.push_back(AddKeyFilter([&](HWND, const KeyEvent &key) {
+  routes.push_back(AddKeyRoute([&](HWND, const KeyEvent &key) {
     calls.push_back("new");
-    return key.alt && key.vk == 'T';
+    return key.alt && key.vk == 'T' ? bar : nullptr;
   }));
+  // What the taker does with a key (open a menu, run a modal loop) must run
+  // inside DispatchMessageW: a loop run from inside GetMessageW cannot let the
+  // outer loop see a window destroyed in it.
+  bool dispatching = false;
+  std::vector<bool> takerDispatched;
+  g_handler = [&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (hwnd == bar && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) takerDispatched.push_back(dispatching);
+    return std::nullopt;
+  };
   struct Case {
     KeyEvent key;
     std::vector<std::string> calls;
-    bool reachesWindow;
+    HWND receiver;
   } cases[] = {
-      {CharacterKey(L'p'), {"new", "old"}, false},
-      {KeyEvent{'T', L't', false, false, true}, {"new"}, false},
-      {CharacterKey(L'x'), {"new", "old"}, true},
+      {CharacterKey(L'p'), {"new", "old"}, bar},
+      {KeyEvent{'T', L't', false, false, true}, {"new"}, bar},
+      {CharacterKey(L'x'), {"new", "old"}, list},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.key.vk);
     calls.clear();
     g_log.clear();
     InjectKey(c.key);
-    Pump();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      dispatching = true;
+      DispatchMessageW(&msg);
+      dispatching = false;
+    }
     EXPECT_EQ(calls, c.calls);
-    EXPECT_EQ(!Only({WM_KEYDOWN, WM_SYSKEYDOWN}).empty(), c.reachesWindow);
+    auto keys = Only({WM_KEYDOWN, WM_SYSKEYDOWN});
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].first, c.receiver);
   }
+  EXPECT_EQ(takerDispatched, (std::vector<bool>{true, true}));
   EXPECT_EQ(seenFocus, list);
-  RemoveKeyFilter(filters[0]);
+  RemoveKeyRoute(routes[0]);
   calls.clear();
   InjectKey(CharacterKey(L'p'));
   Pump();
   EXPECT_EQ(calls, std::vector<std::string>{"new"});
 }
 
-TEST_F(Input, AFilterMayRemoveAnotherWhileKeysAreBeingFiltered) {
+TEST_F(Input, ARouteMayRemoveAnotherWhileKeysAreBeingRouted) {
   TopLevel();
   int laterCalls = 0;
-  int older = AddKeyFilter([&](HWND, const KeyEvent &) {
+  int older = AddKeyRoute([&](HWND, const KeyEvent &) -> HWND {
     ++laterCalls;
-    return false;
+    return nullptr;
   });
-  filters.push_back(older);
-  filters.push_back(AddKeyFilter([&](HWND, const KeyEvent &) {
-    RemoveKeyFilter(older);
-    return false;
+  routes.push_back(older);
+  routes.push_back(AddKeyRoute([&](HWND, const KeyEvent &) -> HWND {
+    RemoveKeyRoute(older);
+    return nullptr;
   }));
   InjectKey(CharacterKey(L'a'));
   Pump();
@@ -133,7 +152,7 @@ TEST_F(Input, ShellCloseKeysAndSignalsPostCloseToTheMainWindowOnly) {
   HWND hidden = CreateWindowExW(0, L"LSoundPlayer_Window", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   HWND main = TopLevel();
   HWND dialog = PopUp(16, 26, 200, 104, WS_CAPTION | WS_VISIBLE, main, L"Edit");
-  filters.push_back(AddKeyFilter([](HWND, const KeyEvent &) { return true; }));  // takes everything else
+  routes.push_back(AddKeyRoute([dialog](HWND, const KeyEvent &) { return dialog; }));  // takes everything else
   const struct {
     const char *name;
     std::function<void()> act;
@@ -231,7 +250,7 @@ TEST_F(Input, ClicksGoToTheDeepestEnabledWindowInClientPixels) {
   (void)disabledChild;
 }
 
-TEST_F(Input, ClicksOnADisabledWindowAreDroppedAndMouseFiltersComeFirst) {
+TEST_F(Input, ClicksOnADisabledWindowAreDroppedAndMouseRoutesComeFirst) {
   HWND main = TopLevel();
   HWND list = Child(main, 110, 0, 0, 320, 117);
   EnableWindow(main, FALSE);
@@ -241,17 +260,17 @@ TEST_F(Input, ClicksOnADisabledWindowAreDroppedAndMouseFiltersComeFirst) {
   EXPECT_TRUE(Only({WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
 
   EnableWindow(main, TRUE);
-  HWND filteredUnder = nullptr;
-  filters.push_back(AddMouseFilter([&](HWND under, const MouseEvent &mouse) {
-    filteredUnder = under;
-    return mouse.action == MouseAction::LeftDown;
+  HWND routedUnder = nullptr;
+  routes.push_back(AddMouseRoute([&](HWND under, const MouseEvent &mouse) {
+    routedUnder = under;
+    return mouse.action == MouseAction::LeftDown ? main : nullptr;
   }));
   g_log.clear();
   InjectClick(3, 3);
   Pump();
-  EXPECT_EQ(filteredUnder, list);
-  EXPECT_TRUE(OfKind(WM_LBUTTONDOWN).empty());
-  EXPECT_EQ(OfKind(WM_LBUTTONUP).size(), 1u);
+  EXPECT_EQ(routedUnder, list);
+  auto clicks = Only({WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_EQ(clicks, (std::vector<std::pair<HWND, UINT>>{{main, WM_LBUTTONDOWN}, {list, WM_LBUTTONUP}}));
 }
 
 TEST_F(Input, TheCaptureWindowGetsClicksAnywhere) {

@@ -89,7 +89,7 @@ TEST_F(WindowLifecycle, HandlesOfDestroyedWindowsAreNeverHandedOutAgain) {
     EXPECT_FALSE(IsWindow(old));
     EXPECT_EQ(SendMessageW(old, WM_USER, 0, 0), 0);
     EXPECT_FALSE(PostMessageW(old, WM_USER, 0, 0));
-    EXPECT_EQ(GetWindowLongW(old, GWL_USERDATA), 0);
+    EXPECT_EQ(GetWindowLongPtrW(old, GWLP_USERDATA), 0);
   }
   EXPECT_FALSE(IsWindow(nullptr));
 }
@@ -114,26 +114,39 @@ TEST_F(WindowLifecycle, WindowWordsKeepWhatIsStoredAndRefuseBadIndexes) {
   HWND child = Child(hwnd, 110, 0, 0, 8, 13);
   int object = 0;
   const LONG_PTR pointer = reinterpret_cast<LONG_PTR>(&object);
+  const int lastLong = static_cast<int>(DLGWINDOWEXTRA) - 4;
   struct Case {
     HWND hwnd;
     int index;
+    bool pointerSized;  // SetWindowLongPtrW rather than SetWindowLongW
     LONG_PTR value;
-    bool kept;
+    LONG_PTR kept;      // what reads back; 0 for a refused index
   } cases[] = {
-      {hwnd, GWL_USERDATA, pointer, true},     // a 64-bit pointer survives whole
-      {hwnd, DWL_USER, pointer, true},         // dialog words live in the extra bytes
-      {hwnd, DWL_MSGRESULT, 1, true},
-      {hwnd, DLGWINDOWEXTRA, 5, false},        // past the extra bytes
-      {hwnd, 2, 5, false},                     // not a multiple of four
-      {hwnd, -99, 5, false},
-      {child, GWL_ID, 123, true},
-      {nullptr, GWL_USERDATA, 5, false},
+      {hwnd, GWLP_USERDATA, true, pointer, pointer},  // a 64-bit pointer survives whole
+      {hwnd, static_cast<int>(DWLP_USER), true, pointer, pointer},  // dialog words live in the extra bytes
+      {hwnd, static_cast<int>(DWLP_MSGRESULT), true, 1, 1},
+      // the 32-bit calls keep a LONG, as on 64-bit Windows: a pointer loses its upper half
+      {hwnd, GWLP_USERDATA, false, pointer, static_cast<LONG>(pointer)},
+      {hwnd, lastLong, false, 5, 5},             // the last four extra bytes
+      {hwnd, lastLong, true, 5, 0},              // eight bytes do not fit there
+      {hwnd, 2, false, 7, 7},                    // any byte offset inside
+      {hwnd, static_cast<int>(DLGWINDOWEXTRA), false, 5, 0},  // past the extra bytes
+      {hwnd, GWLP_WNDPROC, false, 5, 0},         // a pointer word is not for a 32-bit call
+      {hwnd, -99, true, 5, 0},
+      {child, GWLP_ID, false, 123, 123},
+      {nullptr, GWLP_USERDATA, true, 5, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.index);
-    LONG_PTR previous = GetWindowLongW(c.hwnd, c.index);
-    EXPECT_EQ(SetWindowLongW(c.hwnd, c.index, c.value), previous);
-    EXPECT_EQ(GetWindowLongW(c.hwnd, c.index), c.kept ? c.value : 0);
+    if (c.pointerSized) {
+      LONG_PTR previous = GetWindowLongPtrW(c.hwnd, c.index);
+      EXPECT_EQ(SetWindowLongPtrW(c.hwnd, c.index, c.value), previous);
+      EXPECT_EQ(GetWindowLongPtrW(c.hwnd, c.index), c.kept);
+    } else {
+      LONG previous = GetWindowLongW(c.hwnd, c.index);
+      EXPECT_EQ(SetWindowLongW(c.hwnd, c.index, static_cast<LONG>(c.value)), previous);
+      EXPECT_EQ(GetWindowLongW(c.hwnd, c.index), c.kept);
+    }
   }
   EXPECT_EQ(GetDlgCtrlID(child), 123);
   EXPECT_EQ(GetDlgItem(hwnd, 123), child);
