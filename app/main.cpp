@@ -3,12 +3,17 @@
 #include <string>
 
 #include "app/frame_window.h"
+#include "app/program_arguments.h"
 #include "app/win_main.h"
 #include "platform/platform.h"
+#include "platform/wave_out/output_failure.h"
 #include "platform/window/screen_session.h"
 #include "res/program_resources.h"
 
-int main() {
+int main(int argc, char **argv) {
+  int argumentsStatus = HandleProgramArguments(argc, argv, stdout, stderr);
+  if (argumentsStatus >= 0) return argumentsStatus;
+
   // Asked before the terminal is taken over, so that a second start leaves
   // the screen it was started from as it was. Run asks again in case the
   // other one appeared meanwhile.
@@ -30,5 +35,9 @@ int main() {
   HINSTANCE instance = RegisterProgramResources(resources.data(), resources.size());
   int status = wWinMain(instance, nullptr, nullptr, SW_SHOW);
   StopScreen();
+  // The message box could only say that playback did not start; now that the
+  // terminal is back, say which output was tried and how to find one that works.
+  std::string outputFailure = OutputOpenFailure();
+  if (!outputFailure.empty()) std::fprintf(stderr, "wendrel: %s\n", outputFailure.c_str());
   return status;
 }

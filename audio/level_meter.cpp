@@ -51,7 +51,10 @@ uint32_t ChannelMeanSquare(uint8_t channel, const int32_t *samples, int32_t fram
 }
 
 int8_t LevelDb(uint8_t channel, const int32_t *samples, int32_t frames, uint8_t channels) {
-  uint32_t m = ChannelMeanSquare(channel, samples, frames, channels);
+  return LevelFromMeanSquare(ChannelMeanSquare(channel, samples, frames, channels));
+}
+
+int8_t LevelFromMeanSquare(uint32_t m) {
   if (m == 0) return -127;
   double v = 10.0 * std::log10(m / kReferenceMeanSquare);
   v += m >= 8388626u ? 0.5 : -0.5;

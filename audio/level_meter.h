@@ -25,5 +25,10 @@ uint32_t ChannelMeanSquare(uint8_t channel, const int32_t *samples, int32_t fram
 // −127..127; −127 for silence or an empty block.
 int8_t LevelDb(uint8_t channel, const int32_t *samples, int32_t frames, uint8_t channels);
 
+// The level of a mean square m as LevelDb computes it. Every m's logarithm is
+// more than 8192 doubles away from a change of level, so the C library's
+// last-bit differences in log10 cannot show (checked against MPFR).
+int8_t LevelFromMeanSquare(uint32_t m);
+
 // Copies the count, then that many levels.
 void CopyLevels(ChannelLevels &destination, const ChannelLevels &source);

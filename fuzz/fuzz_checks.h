@@ -64,13 +64,18 @@ inline void CheckOnlyFieldChanged(const ToneSettings &before, const ToneSettings
   FieldBytes field = FieldOf(code);
   const auto *a = reinterpret_cast<const unsigned char *>(&before);
   const auto *b = reinterpret_cast<const unsigned char *>(&after);
+  // Two memcmp calls rather than a loop of byte comparisons: every comparison
+  // in this file is traced for the fuzzer, and a loop over the record's 536
+  // bytes for each of about a hundred row codes was most of a run's time.
+  const size_t end = field.offset + field.size;
+  if (std::memcmp(a, b, field.offset) == 0 && std::memcmp(a + end, b + end, sizeof(ToneSettings) - end) == 0) return;
   for (size_t i = 0; i < sizeof(ToneSettings); ++i) {
-    if (i >= field.offset && i < field.offset + field.size) continue;
-    if (a[i] != b[i]) {
+    if ((i < field.offset || i >= end) && a[i] != b[i]) {
       std::fprintf(stderr, "code 0x%x changed byte %zu outside its field\n", unsigned(code), i);
-      std::abort();
+      break;
     }
   }
+  std::abort();
 }
 
 // A text buffer of the model is always terminated inside its length.

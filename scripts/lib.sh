@@ -2,8 +2,8 @@
 # needs, then configure and build a tree.
 
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64
+WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
+  libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64 man-db alsa-utils
   # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
   pulseaudio pulseaudio-utils libasound2-plugins)
 # What the libFuzzer targets add.
@@ -14,6 +14,21 @@ WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # program's window, a display server, keys and screenshots.
 WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
   xvfb xdotool imagemagick python3)
+# What making and checking the packages adds: dpkg-shlibdeps, unzip.
+WENDREL_PACKAGE_PACKAGES=(dpkg-dev unzip)
+
+# wendrel_as_root COMMAND...: runs COMMAND as root, through sudo when needed;
+# without either it says what it needed and fails.
+wendrel_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null 2>&1; then
+    sudo "$@"
+  else
+    echo "Needs root: $*" >&2
+    return 1
+  fi
+}
 
 # Installs the Debian packages that are missing: apt-get update once, then one
 # install. Without root or sudo it says exactly what to install and fails.
@@ -23,18 +38,20 @@ wendrel_ensure_packages() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    if command -v sudo >/dev/null 2>&1; then
-      sudo=(sudo)
-    else
-      echo "Please install: apt-get install ${missing[*]}" >&2
-      return 1
-    fi
+  if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
+    echo "Please install: apt-get install ${missing[*]}" >&2
+    return 1
   fi
   echo "Installing ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  wendrel_as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    wendrel_apt_install "${missing[@]}" >/dev/null
+}
+
+# wendrel_apt_install PACKAGE...: apt-get install as root, waiting for a
+# package manager that another program is running instead of failing.
+wendrel_apt_install() {
+  wendrel_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    -o DPkg::Lock::Timeout=300 "$@"
 }
 
 # A locale with a decimal comma, so that the test of locale-independent value

@@ -1,5 +1,6 @@
 #include "settings/parameter_list_model.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cstdint>
@@ -289,10 +290,11 @@ void ParseRowValue(ToneSettings &settings, RowCode code, const wchar_t *text) {
   DecodedRow row = Decode(code);
   if (row.family == kRowDuration) {
     int64_t n = ReadInteger(text);
+    // Above the longest playable duration the row shows what will play.
     if (n <= 0) {
       n = 1000;
-    } else if (n > int64_t(std::numeric_limits<uint32_t>::max())) {
-      n = std::numeric_limits<uint32_t>::max();
+    } else if (n > int64_t(kMaxDurationMs)) {
+      n = kMaxDurationMs;
     }
     settings.durationMs = uint32_t(n);
   } else if (row.family == kRowAmplitudeDb) {
@@ -311,10 +313,11 @@ void ParseRowValue(ToneSettings &settings, RowCode code, const wchar_t *text) {
 void StepRowUp(ToneSettings &settings, RowCode code) {
   DecodedRow row = Decode(code);
   if (row.family == kRowDuration) {
+    // The last step up lands on the longest playable duration; a longer one,
+    // which only a file can hold, is not raised further.
     uint32_t step = settings.durationMs < 1000 ? 100 : 1000;
-    // Wrapping past 2^32 would turn the longest duration into the shortest.
-    if (settings.durationMs <= std::numeric_limits<uint32_t>::max() - step) {
-      settings.durationMs += step;
+    if (settings.durationMs < kMaxDurationMs) {
+      settings.durationMs = std::min(settings.durationMs + step, kMaxDurationMs);
     }
   } else if (row.family == kRowAmplitudeDb) {
     if (settings.amplitudeDb[row.tone] < 0) {

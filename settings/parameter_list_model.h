@@ -51,12 +51,14 @@ void RowValueText(const ToneSettings &settings, RowCode code, wchar_t (&text)[kR
 
 // Stores the value read from typed `text` (zero-terminated, any length) into
 // the field `code` names. Never refuses: durations of 0 or less become 1000,
+// durations above kMaxDurationMs become kMaxDurationMs,
 // amplitudes are clamped to -127..0, a frequency text without a number stores
 // 0.0. Unknown codes change nothing.
 void ParseRowValue(ToneSettings &settings, RowCode code, const wchar_t *text);
 
 // One step up or down: frequencies by an equal-tempered semitone, amplitudes by
 // 1 dB within -90..0, durations by 100 ms below 1000 (up) or 2000 (down) and by
-// 1000 ms above. Stops silently at the limits; unknown codes change nothing.
+// 1000 ms above, up to kMaxDurationMs. Stops silently at the limits; unknown
+// codes change nothing.
 void StepRowUp(ToneSettings &settings, RowCode code);
 void StepRowDown(ToneSettings &settings, RowCode code);

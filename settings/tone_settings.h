@@ -30,6 +30,15 @@ enum WaveformKind : uint8_t {
 constexpr int kWaveformCount = 7;
 constexpr int kMaxTones = 16;
 
+// The longest duration that plays to its end, 48,695,217 ms (about 13 h 31 min,
+// 2,147,459,069 frames). A source counts its position in a signed 32-bit value,
+// and the peak limiter keeps up to three blocks of at most 8192 frames rendered
+// ahead of what it gives out: so the frames of a duration plus that look-ahead
+// must fit 32 bits, or the position stops short of the length and the tone
+// never ends (synth/duration_frames.h checks it). Typing and stepping stay
+// within it; a longer duration from a file plays as this one.
+constexpr uint32_t kMaxDurationMs = 48695217;
+
 // The display name of a waveform code; an empty string for a code above 6,
 // which only a damaged settings file can hold.
 constexpr const wchar_t *WaveformName(unsigned waveform) {

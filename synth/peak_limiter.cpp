@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "synth/duration_frames.h"
 #include "synth/fixed_mul24.h"
 #include "synth/peak_gain.h"
 
@@ -11,10 +12,17 @@ namespace {
 // The largest threshold for which threshold << 9 still fits 32 bits.
 constexpr int32_t kMaxThreshold = 0x3fffff;
 
+// A source of the longest duration has to reach its length plus the look-ahead
+// for the limiter's position to reach the length; kMaxDurationMs is the longest
+// that leaves room for it.
+constexpr int64_t kMostFramesAhead = int64_t(PeakLimiter::kBlocksAhead) * PeakLimiter::kMaxFramesPerBlock;
+static_assert(FramesOfDuration(kMaxDurationMs) + kMostFramesAhead <= INT32_MAX);
+static_assert(FramesOfDuration(kMaxDurationMs + 1) + kMostFramesAhead > INT32_MAX);
+
 }  // namespace
 
 int32_t PeakLimiter::FramesPerBlock(int32_t sampleRate) {
-  return std::clamp<int32_t>(sampleRate / 35, 20, 8192);
+  return std::clamp<int32_t>(sampleRate / 35, 20, kMaxFramesPerBlock);
 }
 
 PeakLimiter::PeakLimiter(const SourceRef &source, int32_t threshold)
@@ -117,7 +125,7 @@ void PeakLimiter::Render(int32_t *buffer, int32_t frames) {
 
 int32_t PeakLimiter::GetPosition() {
   const int64_t position = static_cast<int64_t>(inner->GetPosition()) -
-                           3 * static_cast<int64_t>(framesPerBlock) + readFrame;
+                           int64_t(kBlocksAhead) * framesPerBlock + readFrame;
   return static_cast<int32_t>(std::clamp<int64_t>(position, INT32_MIN, INT32_MAX));
 }
 

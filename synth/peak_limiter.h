@@ -28,6 +28,10 @@ class PeakLimiter final : public FilterSource {
 
   // sampleRate / 35, held within 20 to 8192: 1260 frames at 44100 Hz.
   static int32_t FramesPerBlock(int32_t sampleRate);
+  static constexpr int32_t kMaxFramesPerBlock = 8192;
+  // The wrapped source is this many blocks ahead of the output, less the frames
+  // of the current block already given out.
+  static constexpr int32_t kBlocksAhead = 3;
 
   int32_t GetFramesPerBlock() const { return framesPerBlock; }
   int32_t GetGain() const { return gain; }

@@ -22,7 +22,7 @@ int32_t SegmentPoint(double entry) {
 }  // namespace
 
 PinkNoiseSource::PinkNoiseSource(uint32_t durationMs)
-    : SoundSource(44100, 1, 0x200000), lengthFrames(DurationToFrames(durationMs)) {
+    : SoundSource(44100, 1, 0x200000), cursor(durationMs) {
   noiseTable.reset(new (std::nothrow) double[kTableSize]);
   if (!noiseTable) {
     MarkInvalid();
@@ -81,15 +81,17 @@ void PinkNoiseSource::Render(int32_t *buffer, int32_t frames) {
     buffer[k] = static_cast<int32_t>(sum);
   }
   b0 = s0, b1 = s1, b2 = s2, b3 = s3, b4 = s4, b5 = s5, b6 = s6;
-  if (lengthFrames > 0) {
-    position = AdvancePosition(position, frames);
-  }
+  cursor.Advance(frames);
 }
 
 int32_t PinkNoiseSource::GetPosition() {
-  return position;
+  return cursor.Position();
 }
 
 int32_t PinkNoiseSource::GetLength() {
-  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+  return cursor.Length(sampleRate);
+}
+
+void PinkNoiseSource::Seek(int32_t frame) {
+  cursor.Seek(frame);
 }

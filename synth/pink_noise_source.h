@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "synth/duration_frames.h"
 #include "synth/sound_source.h"
 
 class PinkNoiseSource final : public SoundSource {
@@ -20,6 +21,9 @@ class PinkNoiseSource final : public SoundSource {
   void Render(int32_t *buffer, int32_t frames) override;
   int32_t GetPosition() override;
   int32_t GetLength() override;
+  // Moves the position within the duration; the noise carries on from where it
+  // is, since one stretch of it is as good as another.
+  void Seek(int32_t frame) override;
 
   static constexpr int kTableSize = 32768;
 
@@ -28,8 +32,7 @@ class PinkNoiseSource final : public SoundSource {
 
  private:
   std::unique_ptr<double[]> noiseTable;
-  int32_t position = 0;
-  int32_t lengthFrames = 0;
+  DurationCursor cursor;
   int32_t readIndex = 0;
   int32_t segmentEnd = kTableSize;
   int32_t segmentIndex = 0;

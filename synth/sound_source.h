@@ -31,7 +31,8 @@ class SoundSource {
   // duration the length is sampleRate × 60 and the position stays 0.
   virtual int32_t GetPosition() = 0;
   virtual int32_t GetLength() = 0;
-  // Repositioning hook; the generators ignore it.
+  // Repositions the source; a generator with a duration moves its position
+  // there (held within 0..length), one without ignores it.
   virtual void Seek(int32_t frame);
 
   bool IsInvalid() const { return (status & kSourceInvalid) != 0; }

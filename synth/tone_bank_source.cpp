@@ -1,10 +1,10 @@
 #include "synth/tone_bank_source.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <new>
 
+#include "synth/correctly_rounded_exp.h"
 #include "synth/duration_frames.h"
 
 namespace {
@@ -31,8 +31,8 @@ void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames
 }  // namespace
 
 ToneBankSource::ToneBankSource(const ToneSettings &settings)
-    : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue) {
-  lengthFrames = (settings.flags & kFlagDuration) ? DurationToFrames(settings.durationMs) : 0;
+    : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue),
+      cursor((settings.flags & kFlagDuration) ? settings.durationMs : 0) {
 
   wavetable.reset(new (std::nothrow) int32_t[kWavetableSize]);
   if (!wavetable) {
@@ -53,7 +53,7 @@ ToneBankSource::ToneBankSource(const ToneSettings &settings)
     }
   }
 
-  if ((settings.flags & kFlagSweep) && lengthFrames > 0) {
+  if ((settings.flags & kFlagSweep) && cursor.DurationFrames() > 0) {
     sweepCountdown = kSweepInterval;
     logSweep = (settings.flags & kFlagLogSweep) != 0;
   }
@@ -85,15 +85,13 @@ void ToneBankSource::Render(int32_t *buffer, int32_t frames) {
         if (sweepCountdown == 0) {
           // The update follows the span's last frame and takes effect from the
           // next one.
-          UpdateSweep(static_cast<int64_t>(position) + done - 1);
+          UpdateSweep(static_cast<int64_t>(cursor.Position()) + done - 1);
           sweepCountdown = kSweepInterval;
         }
       }
     }
   }
-  if (lengthFrames > 0) {
-    position = AdvancePosition(position, frames);
-  }
+  cursor.Advance(frames);
 }
 
 void ToneBankSource::RenderSpan(int32_t *out, int frames) {
@@ -115,9 +113,9 @@ void ToneBankSource::RenderSpan(int32_t *out, int frames) {
 }
 
 void ToneBankSource::UpdateSweep(int64_t frame) {
-  double t = static_cast<double>(frame) / lengthFrames;
+  double t = static_cast<double>(frame) / cursor.DurationFrames();
   if (logSweep) {
-    t = (std::exp(t) - 1.0) / kExpSweepDivisor;
+    t = (CorrectlyRoundedExp(t) - 1.0) / kExpSweepDivisor;
   }
   for (int j = 0; j < toneCount; ++j) {
     left[j].SetSweepPosition(t);
@@ -130,9 +128,13 @@ void ToneBankSource::UpdateSweep(int64_t frame) {
 }
 
 int32_t ToneBankSource::GetPosition() {
-  return position;
+  return cursor.Position();
 }
 
 int32_t ToneBankSource::GetLength() {
-  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+  return cursor.Length(sampleRate);
+}
+
+void ToneBankSource::Seek(int32_t frame) {
+  cursor.Seek(frame);
 }

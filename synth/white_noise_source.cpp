@@ -14,7 +14,7 @@ constexpr double kWhiteScale = 8.000244148075808;
 }  // namespace
 
 WhiteNoiseSource::WhiteNoiseSource(uint32_t durationMs)
-    : SoundSource(44100, 1, 0x200000), lengthFrames(DurationToFrames(durationMs)) {
+    : SoundSource(44100, 1, 0x200000), cursor(durationMs) {
   noiseTable.reset(new (std::nothrow) int32_t[kTableSize]);
   if (!noiseTable) {
     MarkInvalid();
@@ -61,15 +61,17 @@ void WhiteNoiseSource::Render(int32_t *buffer, int32_t frames) {
     readIndex += count;
     done += count;
   }
-  if (lengthFrames > 0) {
-    position = AdvancePosition(position, frames);
-  }
+  cursor.Advance(frames);
 }
 
 int32_t WhiteNoiseSource::GetPosition() {
-  return position;
+  return cursor.Position();
 }
 
 int32_t WhiteNoiseSource::GetLength() {
-  return lengthFrames > 0 ? lengthFrames : sampleRate * 60;
+  return cursor.Length(sampleRate);
+}
+
+void WhiteNoiseSource::Seek(int32_t frame) {
+  cursor.Seek(frame);
 }

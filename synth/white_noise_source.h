@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "synth/duration_frames.h"
 #include "synth/sound_source.h"
 
 class WhiteNoiseSource final : public SoundSource {
@@ -19,6 +20,9 @@ class WhiteNoiseSource final : public SoundSource {
   void Render(int32_t *buffer, int32_t frames) override;
   int32_t GetPosition() override;
   int32_t GetLength() override;
+  // Moves the position within the duration; the noise carries on from where it
+  // is, since one stretch of it is as good as another.
+  void Seek(int32_t frame) override;
 
   static constexpr int kTableSize = 32768;
 
@@ -27,8 +31,7 @@ class WhiteNoiseSource final : public SoundSource {
 
  private:
   std::unique_ptr<int32_t[]> noiseTable;
-  int32_t position = 0;
-  int32_t lengthFrames = 0;
+  DurationCursor cursor;
   int32_t readIndex = 0;
   int32_t segmentIndex = 0;
   int32_t xorMask = 0;

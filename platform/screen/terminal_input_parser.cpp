@@ -322,14 +322,17 @@ TerminalInputParser::Parse TerminalInputParser::ParseCsi(std::string_view bytes,
     if (bytes[3] >= 'A' && bytes[3] <= 'E') EmitKey(NamedKey(VK_F1 + (bytes[3] - 'A')), out);
     return Parse::Done;
   }
+  // Only the first kLongest bytes are looked at, so that a sequence is taken or
+  // refused alike however the reads cut it.
   size_t end = 2;
-  while (end < bytes.size()) {
+  while (end < bytes.size() && end <= kLongest) {
     unsigned char c = static_cast<unsigned char>(bytes[end]);
     if (c >= 0x40 && c <= 0x7e) break;
     if (c < 0x20 || c > 0x3f) return Parse::Invalid;  // not a sequence after all
     ++end;
   }
-  if (end >= bytes.size()) return end > kLongest ? Parse::Invalid : Parse::NeedMore;
+  if (end > kLongest) return Parse::Invalid;
+  if (end >= bytes.size()) return Parse::NeedMore;
   *used = end + 1;
   char final = bytes[end];
   std::string_view body = bytes.substr(2, end - 2);

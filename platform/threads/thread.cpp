@@ -1,53 +1,16 @@
 #include "platform/threads/thread.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <system_error>
 #include <thread>
 
+#include "platform/threads/nice_level.h"
 #include "platform/threads/thread_object.h"
 
 namespace {
 
 thread_local ThreadObject *t_currentThread = nullptr;
-
-// Nice offsets from the process's own level for the eight levels, 0 highest.
-constexpr int kNiceOffset[8] = {-15, -10, -5, 0, 5, 10, 15, 19};
-
-int ProcessNice() {
-  // The main thread's level when first asked; the user may have started the
-  // program under `nice`, and the levels are relative to that.
-  static const int nice = [] {
-    errno = 0;
-    int value = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
-    return errno == 0 ? value : 0;
-  }();
-  return nice;
-}
-
-// The lowest nice value this process may set: an unprivileged process may only
-// lower a nice value down to 20 - RLIMIT_NICE.
-int NiceFloor() {
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NICE, &limit) != 0) return 19;
-  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= 40) return -20;
-  return 20 - static_cast<int>(limit.rlim_cur);
-}
-
-void ApplyNice(pid_t tid, int level) {
-  int target = std::clamp(ProcessNice() + kNiceOffset[level], -20, 19);
-  if (setpriority(PRIO_PROCESS, static_cast<id_t>(tid), target) == 0) return;
-  if (errno != EACCES && errno != EPERM) return;
-  // Refused raise: go as high as the limit allows, if that is a raise at all.
-  errno = 0;
-  int current = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
-  if (errno != 0) return;
-  int allowed = std::max(target, NiceFloor());
-  if (allowed < current) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), allowed);
-}
 
 }  // namespace
 
@@ -99,7 +62,7 @@ BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
   if (thread == nullptr) return FALSE;
   thread->priority = nPriority;
   // Under the lock, so the id cannot have been reused by another thread yet.
-  if (!thread->ended) ApplyNice(thread->tid, nPriority);
+  if (!thread->ended) ApplyNiceLevel(thread->tid, nPriority);
   return TRUE;
 }
 

@@ -36,8 +36,10 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, DWORD dwStackSize,
 // Maps the level to a nice value of that one thread, relative to the process's
 // own (TIME_CRITICAL -15, HIGHEST -10, NORMAL 0, LOWEST +10, IDLE +19). An
 // unprivileged process may not lower a nice value, so a raise the system
-// refuses is taken as far as the process's limit allows and otherwise ignored:
-// the call still succeeds. FALSE only for a bad handle or a level outside 0..7.
+// refuses is taken as far as the process's limit allows and otherwise ignored,
+// and a level below normal is applied only where the thread could be raised
+// back later (nice_level.h): without privileges every level is at least normal.
+// The call still succeeds. FALSE only for a bad handle or a level outside 0..7.
 BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 
 // The level last set, or THREAD_PRIORITY_ERROR_RETURN for a bad handle.

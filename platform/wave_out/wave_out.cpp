@@ -6,6 +6,7 @@
 
 #include "platform/threads/event_object.h"
 #include "platform/wave_out/fault_state.h"
+#include "platform/wave_out/output_failure.h"
 #include "platform/wave_out/sink_factory.h"
 #include "platform/wave_out/wave_device.h"
 
@@ -93,6 +94,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWOR
   const SinkFormat format{pwfx->nChannels, static_cast<int>(pwfx->nSamplesPerSec)};
   auto device = std::make_shared<WaveDevice>(format, event, FaultsForNewDevice());
   const MMRESULT opened = device->Open(AudioSinkChoice(), kOpenTimeoutMs);
+  NoteOutputOpen(AudioSinkChoice(), opened);
   if (opened != MMSYSERR_NOERROR) return opened;
   HWAVEOUT handle = reinterpret_cast<HWAVEOUT>(device.get());
   {

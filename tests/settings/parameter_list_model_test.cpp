@@ -326,13 +326,16 @@ TEST(StepRow, DurationLadders) {
   EXPECT_EQ(DurationLadder(2000, StepRowDown, 2), (std::vector<uint32_t>{1000, 900}));
   EXPECT_EQ(DurationLadder(1999, StepRowDown, 1), std::vector<uint32_t>{1899});
   EXPECT_EQ(DurationLadder(101, StepRowDown, 2), (std::vector<uint32_t>{1, 1}));
-  // Values a damaged file may hold: below the ladder, and at the top of the field,
-  // where a step up must not wrap round to a short duration.
+  // Stepping up ends on the longest duration that can end, and stays there.
+  EXPECT_EQ(DurationLadder(48694217, StepRowUp, 2), (std::vector<uint32_t>{48695217, 48695217}));
+  EXPECT_EQ(DurationLadder(48694500, StepRowUp, 2), (std::vector<uint32_t>{48695217, 48695217}));
+  EXPECT_EQ(DurationLadder(48695217, StepRowDown, 1), std::vector<uint32_t>{48694217});
+  // Values a damaged file may hold: below the ladder, and above the longest
+  // duration, where a step up must neither raise nor wrap round to a short one.
   EXPECT_EQ(DurationLadder(0, StepRowDown, 1), std::vector<uint32_t>{0});
   EXPECT_EQ(DurationLadder(0, StepRowUp, 1), std::vector<uint32_t>{100});
   EXPECT_EQ(DurationLadder(0xFFFFFFFFu, StepRowUp, 1), std::vector<uint32_t>{0xFFFFFFFFu});
-  EXPECT_EQ(DurationLadder(0xFFFFFFFFu - 1000, StepRowUp, 2),
-            (std::vector<uint32_t>{0xFFFFFFFFu, 0xFFFFFFFFu}));
+  EXPECT_EQ(DurationLadder(48695218, StepRowUp, 1), std::vector<uint32_t>{48695218});
   EXPECT_EQ(DurationLadder(0xFFFFFFFFu, StepRowDown, 1), std::vector<uint32_t>{0xFFFFFFFFu - 1000});
 }
 
@@ -424,9 +427,12 @@ TEST(ParseRowValue, TypedTextStoresTheValueTheRowAllows) {
       {0x600, L"250ms", 250},
       {0x600, L"\t +250", 250},
       {0x600, L"1", 1},
-      {0x600, L"3000000000", 3000000000.0},
-      {0x600, L"4294967296", 4294967295.0},
-      {0x600, L"99999999999999999999999", 4294967295.0},
+      // Above the longest duration that can end, the row takes that one.
+      {0x600, L"48695217", 48695217.0},
+      {0x600, L"48695218", 48695217.0},
+      {0x600, L"99999999", 48695217.0},
+      {0x600, L"4294967296", 48695217.0},
+      {0x600, L"99999999999999999999999", 48695217.0},
       {0x600, L"-99999999999999999999999", 1000},
       {0x100, L"440", 440.0},
       {0x100, L"Hz", 0.0},

@@ -223,7 +223,7 @@ TEST_F(NoiseTest, PositionAndLength) {
       {1, 44, 50000},
       {1000, 44100, 50000},
       {1500, 66150, 50000},
-      {0xFFFFFFFF, 2147483633, 50000},
+      {0xFFFFFFFF, 2147459069, 50000},
   };
   for (const auto &c : cases) {
     WhiteNoiseSource white(c.ms);

@@ -60,7 +60,7 @@ TEST(RenderCommandLine, EditsChangeTheRecordLikeTheMenus) {
       {"saw tooth", {"--waveform", "saw"}, 0, [](ToneSettings &s) { s.waveform = kWaveformSawTooth; }},
       {"pink noise", {"--waveform", "pink"}, 0, [](ToneSettings &s) { s.waveform = kWaveformPinkNoise; }},
       {"sixteen tones", {"--tones", "16"}, 0, [](ToneSettings &s) { s.toneCount = 16; }},
-      {"duration", {"--duration", "2147483647"}, 0, [](ToneSettings &s) { s.durationMs = 2147483647u; }},
+      {"longest duration", {"--duration", "48695217"}, 0, [](ToneSettings &s) { s.durationMs = 48695217u; }},
       {"every frequency field",
        {"--freq", "1=440", "--end-freq", "16=20000", "--right-freq", "2=-5.5", "--right-end-freq", "3=1e-3"},
        0,
@@ -125,7 +125,9 @@ TEST(RenderCommandLine, NumbersMustBeWholeAndInRange) {
   const std::vector<Case> cases = {
       {{"--tones", "three"}, "--tones: 'three' is not a whole number from 1 to 16"},
       {{"--tones", "17"}, "--tones: '17' is not a whole number from 1 to 16"},
-      {{"--duration", "0"}, "--duration: '0' is not a whole number from 1 to 2147483647"},
+      {{"--duration", "0"}, "--duration: '0' is not a whole number from 1 to 48695217"},
+      // Longer tones could not end: a clear error instead of a shorter tone.
+      {{"--duration", "48695218"}, "--duration: '48695218' is not a whole number from 1 to 48695217"},
       {{"--frames", "-1"}, "--frames: '-1' is not a whole number from 0 to 9223372036854775807"},
       {{"--frames", "1e3"}, "--frames: '1e3' is not a whole number from 0 to 9223372036854775807"},
       {{"--seed", "4294967296"}, "--seed: '4294967296' is not a whole number from 0 to 4294967295"},

@@ -14,6 +14,7 @@
 #include "tests/support/sha256.h"
 #include "tests/tools/render_test_support.h"
 #include "tools/render/render_pipeline.h"
+#include "wendrel_version.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ TEST(WendrelRender, BadInputGetsOneLineAndWritesNothing) {
   }
 }
 
-TEST(WendrelRender, HelpGoesToStandardOutput) {
+TEST(WendrelRender, HelpAndVersionGoToStandardOutput) {
   ScratchFolder folder;
   ChildResult run = RunRender({"--help"}, folder.path);
   EXPECT_EQ(run.status, 0);
@@ -233,6 +234,11 @@ TEST(WendrelRender, HelpGoesToStandardOutput) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{});
+
+  ChildResult version = RunRender({"--version"}, folder.path);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(version.out, "wendrel-render " WENDREL_VERSION "\n");
 }
 
 }  // namespace

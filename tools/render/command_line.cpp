@@ -10,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "wendrel_version.h"
+
 namespace {
 
 struct Named {
@@ -112,6 +114,7 @@ bool ParseWhole(const std::string &option, const std::string &text, int64_t low,
 // Everything CLI11 does not check itself. Returns an empty string when the
 // options are usable.
 std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField, std::string>> &ordered) {
+  if (options.listOutputs) return {};
   if (!options.waveformText.empty()) {
     std::optional<int> waveform = Lookup(kWaveforms, options.waveformText);
     if (!waveform) return "--waveform: unknown waveform '" + options.waveformText + "' (" + Choices(kWaveforms) + ")";
@@ -129,7 +132,7 @@ std::string Check(RenderOptions &options, const std::vector<std::pair<ToneField,
     options.tones = static_cast<int>(number);
   }
   if (!options.durationText.empty()) {
-    if (!ParseWhole("--duration", options.durationText, 1, INT32_MAX, number, error)) return error;
+    if (!ParseWhole("--duration", options.durationText, 1, kMaxDurationMs, number, error)) return error;
     options.durationMs = number;
   }
   if (!options.framesText.empty()) {
@@ -235,8 +238,12 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
                  "Write the level in dB of each channel for every 4410-frame block of the played signal as CSV")
       ->type_name("CSV");
   app.add_option("--save", options.savePath, "Write the resulting settings record to FILE")->type_name("FILE");
-  app.add_option("output", options.outputPath, "WAV file to write, or - for standard output")
-      ->type_name("OUTPUT.wav|-");
+  CLI::Option *output = app.add_option("output", options.outputPath, "WAV file to write, or - for standard output")
+                            ->type_name("OUTPUT.wav|-");
+  app.add_flag("--list-outputs", options.listOutputs,
+               "List the sound outputs WENDREL_AUDIO can name on this machine, one a line, and exit")
+      ->excludes(output);
+  app.set_version_flag("--version", "wendrel-render " WENDREL_VERSION, "Print the version and exit");
 }
 
 void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
@@ -258,9 +265,7 @@ int ParseRenderCommandLine(CLI::App &app, RenderOptions &options, int argc, cons
                            std::ostream &out, std::ostream &err) {
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp &e) {
-    return app.exit(e, out, err);
-  } catch (const CLI::CallForAllHelp &e) {
+  } catch (const CLI::Success &e) {  // --help or --version
     return app.exit(e, out, err);
   } catch (const CLI::ParseError &e) {
     err << app.get_name() << ": " << OneLine(e.what()) << "\n";

@@ -52,6 +52,7 @@ struct RenderOptions {
   std::string levelsPath;  // empty: none; "-": standard output
   std::string savePath;    // empty: none
   std::string outputPath;  // "-": standard output; empty only with savePath
+  bool listOutputs = false;  // list what WENDREL_AUDIO can name instead of rendering
 
   // Raw texts the checks turn into the fields above.
   std::string waveformText;
@@ -74,8 +75,8 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options);
 void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play);
 
 // Parses argv into the options bound by AddRenderOptions and checks them.
-// Returns -1 to go on, or the status to exit with: 0 after --help (printed to
-// out), 2 after one line on err for bad input.
+// Returns -1 to go on, or the status to exit with: 0 after --help or
+// --version (printed to out), 2 after one line on err for bad input.
 int ParseRenderCommandLine(CLI::App &app, RenderOptions &options, int argc, const char *const *argv,
                            std::ostream &out, std::ostream &err);
 

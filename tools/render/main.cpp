@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/render/command_line.h"
+#include "tools/render/list_outputs.h"
 #include "tools/render/play.h"
 #include "tools/render/render_job.h"
 
@@ -23,5 +24,6 @@ int main(int argc, char **argv) {
 
   int status = ParseRenderCommandLine(app, options, argc, argv, std::cout, std::cerr);
   if (status >= 0) return status;
+  if (options.listOutputs) return PrintAudioOutputs(std::cout);
   return play ? RunPlayJob(options, std::cerr) : RunRenderJob(options, std::cerr);
 }

@@ -9,6 +9,7 @@
 #include "audio/sample_convert.h"
 #include "audio/sound_player.h"
 #include "platform/platform.h"
+#include "platform/wave_out/output_failure.h"
 #include "settings/settings_file.h"
 #include "synth/random.h"
 #include "synth/source_factory.h"
@@ -122,7 +123,12 @@ int PlaySource(const SourceRef &source, bool continuous) {
         status = 1;
       }
     } else {
-      std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", output);
+      const std::string failure = OutputOpenFailure();
+      if (!failure.empty()) {
+        std::fprintf(stderr, "wendrel-render: %s\n", failure.c_str());
+      } else {
+        std::fprintf(stderr, "wendrel-render: unable to start playback on %s\n", output);
+      }
       status = 1;
     }
     SetWindowLongPtrW(control, GWLP_USERDATA, 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,22 @@ TEST(TerminalInputParser, SequencesSplitAcrossReadsAreJoined) {
     EXPECT_EQ(out, std::vector<InputEvent>{expected[i]});
     EXPECT_EQ(parser.TimeoutMs(now), -1);
   }
+}
+
+// A sequence too long to be one is refused the same whether it arrives in one
+// read or byte by byte, final byte and all.
+TEST(TerminalInputParser, AnOverlongSequenceIsRefusedWhereverTheReadsCutIt) {
+  std::string overlong = "\x1b[";
+  for (int i = 0; i < 25; ++i) overlong += "1;";
+  overlong += "A";
+  TerminalInputParser whole;
+  std::vector<InputEvent> wholeOut;
+  whole.Feed(overlong, 0, wholeOut);
+  TerminalInputParser byByte;
+  std::vector<InputEvent> byByteOut;
+  for (char c : overlong) byByte.Feed(std::string(1, c), 0, byByteOut);
+  EXPECT_EQ(byByteOut, wholeOut);
+  EXPECT_EQ(std::count(wholeOut.begin(), wholeOut.end(), Key(VK_UP)), 0);
 }
 
 TEST(TerminalInputParser, EscapeWaitsForItsTimeOutBeforeCountingAsEsc) {

@@ -1,8 +1,12 @@
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -94,33 +98,86 @@ int NiceOf(DWORD threadId) {
   return nice;
 }
 
-TEST(Thread, PriorityLevelsSucceedAndLowerOnlyThatThread) {
+// Whether the calling thread may lower nice values: CAP_SYS_NICE in its
+// effective set (switched there and back within the permitted set) and the soft
+// RLIMIT_NICE. The process's own are put back on destruction.
+class NicePrivileges {
+ public:
+  NicePrivileges(bool capSysNice, rlim_t niceLimit) {
+    if (syscall(SYS_capget, &header, saved) != 0 || getrlimit(RLIMIT_NICE, &savedLimit) != 0) return;
+    __user_cap_data_struct wanted[2] = {saved[0], saved[1]};
+    constexpr uint32_t kBit = 1u << CAP_SYS_NICE;
+    if (capSysNice && (saved[0].permitted & kBit) == 0) return;
+    wanted[0].effective = capSysNice ? (saved[0].effective | kBit) : (saved[0].effective & ~kBit);
+    rlimit limit = savedLimit;
+    limit.rlim_cur = niceLimit;
+    active = syscall(SYS_capset, &header, wanted) == 0 && setrlimit(RLIMIT_NICE, &limit) == 0;
+  }
+  ~NicePrivileges() {
+    syscall(SYS_capset, &header, saved);
+    setrlimit(RLIMIT_NICE, &savedLimit);
+  }
+  bool active = false;
+
+ private:
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved[2] = {};
+  rlimit savedLimit{};
+};
+
+// The player starts its feeder at LOWEST and raises it to HIGHEST once its ring
+// is full. An unprivileged process can raise a nice value but never lower it,
+// so LOWEST must not leave the thread stuck below normal for good.
+TEST(Thread, PriorityLevelsNeverLeaveAnOrdinaryUserBelowNormal) {
   Watchdog watchdog;
-  Gate gate;
-  DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, &id);
-  int processNice = NiceOf(static_cast<DWORD>(getpid()));
-  int ownNice = NiceOf(GetCurrentThreadId());
-
-  EXPECT_EQ(SetThreadPriority(thread, THREAD_PRIORITY_LOWEST), TRUE);
-  EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_LOWEST);
-  EXPECT_EQ(NiceOf(id), std::min(processNice + 10, 19));
-  EXPECT_EQ(NiceOf(GetCurrentThreadId()), ownNice);
-
-  // Usually refused without privileges; the call succeeds all the same and the
-  // thread is never left lower than it was.
-  EXPECT_EQ(SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST), TRUE);
-  EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_HIGHEST);
-  EXPECT_LE(NiceOf(id), std::min(processNice + 10, 19));
-
-  EXPECT_EQ(SetThreadPriority(thread, 8), FALSE);
-  EXPECT_EQ(SetThreadPriority(thread, -1), FALSE);
-  EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_HIGHEST);
-
-  SetEvent(gate.release);
-  WaitForSingleObject(thread, INFINITE);
-  EXPECT_EQ(SetThreadPriority(thread, THREAD_PRIORITY_NORMAL), TRUE);  // ended: nothing to change
-  CloseHandle(thread);
+  const int normal = NiceOf(static_cast<DWORD>(getpid()));
+  const struct {
+    const char *name;
+    bool capSysNice;
+    int lowest;
+    int highest;
+  } cases[] = {
+      {"ordinary user", false, normal, normal},
+      {"CAP_SYS_NICE", true, std::min(normal + 10, 19), std::max(normal - 10, -20)},
+  };
+  int ran = 0;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    NicePrivileges privileges(c.capSysNice, 0);
+    if (!privileges.active) {
+      std::printf("skipped \"%s\": this process cannot take those privileges\n", c.name);
+      continue;
+    }
+    ++ran;
+    Gate gate;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, &id);
+    ASSERT_NE(thread, nullptr);
+    const int ownNice = NiceOf(GetCurrentThreadId());
+    const struct {
+      int level;
+      int nice;
+    } steps[] = {
+        {THREAD_PRIORITY_LOWEST, c.lowest},
+        {THREAD_PRIORITY_HIGHEST, c.highest},
+        {THREAD_PRIORITY_LOWEST, c.lowest},  // a raise undone, where it was made
+        {THREAD_PRIORITY_NORMAL, normal},
+    };
+    for (const auto &step : steps) {
+      EXPECT_EQ(SetThreadPriority(thread, step.level), TRUE);
+      EXPECT_EQ(GetThreadPriority(thread), step.level);
+      EXPECT_EQ(NiceOf(id), step.nice) << "level " << step.level;
+    }
+    EXPECT_EQ(NiceOf(GetCurrentThreadId()), ownNice);  // that thread only
+    EXPECT_EQ(SetThreadPriority(thread, 8), FALSE);
+    EXPECT_EQ(SetThreadPriority(thread, -1), FALSE);
+    EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_NORMAL);
+    SetEvent(gate.release);
+    WaitForSingleObject(thread, INFINITE);
+    EXPECT_EQ(SetThreadPriority(thread, THREAD_PRIORITY_LOWEST), TRUE);  // ended: nothing to change
+    CloseHandle(thread);
+  }
+  EXPECT_GE(ran, 1);
 }
 
 struct Spinner {
