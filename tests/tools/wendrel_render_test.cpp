@@ -238,7 +238,12 @@ TEST(WendrelRender, HelpAndVersionGoToStandardOutput) {
   ChildResult version = RunRender({"--version"}, folder.path);
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.err, "");
+  // Standard output is in text mode, so Windows ends the line as its console does.
+#ifdef _WIN32
+  EXPECT_EQ(version.out, "wendrel-render " WENDREL_VERSION "\r\n");
+#else
   EXPECT_EQ(version.out, "wendrel-render " WENDREL_VERSION "\n");
+#endif
 }
 
 }  // namespace
