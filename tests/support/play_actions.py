@@ -88,7 +88,6 @@ class Terminal:
     COLUMNS, ROWS = 100, 30
     KEYS = {"Return": "Enter", "Escape": "Escape", "shift+Down": "S-Down"}
     TOOLS = {"Play": "p", "Stop": "s", "Increase": "+", "Decrease": "-"}
-    reads_controls = False
 
     def __init__(self, tmp, wendrel):
         self.tmp = tmp
@@ -179,7 +178,6 @@ class Desktop:
     """The Windows program under Wine on a private Xvfb display, read through wendrel_probe."""
 
     TOOLS = {"Play": 301, "Stop": 302, "Increase": 303, "Decrease": 304}
-    reads_controls = True
 
     def __init__(self, tmp, exe, probe, prefix):
         self.tmp = tmp
