@@ -1,4 +1,4 @@
-// The wendrel program: takes over the terminal and runs WinMain on it.
+// The wendrel program: takes over the terminal and runs wWinMain on it.
 #include <cstdio>
 #include <string>
 
@@ -33,7 +33,7 @@ int main(int argc, char **argv) {
   // the platform reaches them through the module's instance handle.
   std::span<const uint8_t> resources = ProgramResourceFile();
   HINSTANCE instance = RegisterProgramResources(resources.data(), resources.size());
-  int status = WinMain(instance, nullptr, nullptr, SW_SHOW);
+  int status = wWinMain(instance, nullptr, nullptr, SW_SHOW);
   StopScreen();
   // The message box could only say that playback did not start; now that the
   // terminal is back, say which output was tried and how to find one that works.

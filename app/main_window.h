@@ -2,7 +2,7 @@
 // settings record for the whole run, shows the record in the parameter list,
 // turns menu and tool bar commands into record edits, list steps and plays,
 // and keeps the menu states in step with all three. Not reusable: there is
-// exactly one, an automatic object of WinMain.
+// exactly one, an automatic object of wWinMain.
 #pragma once
 
 #include "app/frame_window.h"

@@ -2,7 +2,7 @@
 
 #include "app/main_window.h"
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nShowCmd) {
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nShowCmd) {
   (void)hPrevInstance;
   (void)lpCmdLine;
   (void)nShowCmd;

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 
-// The application's instance handle: set by WinMain before anything else runs,
+// The application's instance handle: set by wWinMain before anything else runs,
 // used by every call that registers a class, creates a window or loads a
 // resource.
 extern HINSTANCE g_hInstance;

@@ -11,4 +11,5 @@
 #include <mmsystem.h>
 #include <commctrl.h>
 
+#include "platform/windows/pocket_shell.h"
 #include "platform/windows/settings_folder_files.h"

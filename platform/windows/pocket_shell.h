@@ -1,0 +1,58 @@
+// The pocket computer shell's calls, which desktop Windows lacks: the soft
+// menu bar with its tool bar buttons, and the shell's handling of activation
+// and setting changes. Only what the system relies on is supplied: a bar made
+// from a menu-bar resource (flags 0), answering SHCMBM_GETMENU, with image
+// buttons added by CommandBar_AddBitmap and TB_ADDBUTTONS.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <commctrl.h>
+
+typedef struct tagSHMENUBARINFO {
+  DWORD cbSize;
+  HWND hwndParent;
+  DWORD dwFlags;
+  UINT nToolBarId;
+  HINSTANCE hInstRes;
+  int nBmpId;
+  int cBmpImages;
+  HWND hwndMB;
+  COLORREF clrBk;
+} SHMENUBARINFO, *PSHMENUBARINFO;
+
+#define SHCMBM_GETMENU (WM_USER + 402)
+
+// The bar's window class, the pocket shell's own name for it.
+#define WC_MENUBARW L"menu_worker"
+
+// Creates the bar for hwndParent from the menu-bar resource nToolBarId of
+// hInstRes and fills hwndMB. The bar is a window owned by hwndParent that
+// sits along its bottom edge, outside it, and follows it when it moves or
+// changes size. FALSE, with hwndMB null, when the parent or the resource is
+// missing or dwFlags asks for anything.
+BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
+
+// Adds iNumImages images of bitmap idBitmap of hInst to the bar's tool bar;
+// the index of the first one, or -1 when hwndCB is no bar or the bitmap is
+// missing.
+int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumImages, int iImageWidth,
+                         int iImageHeight);
+
+typedef struct tagSHACTIVATEINFO {
+  DWORD cbSize;
+  HWND hwndLastFocus;
+  UINT fSipUp : 1;
+  UINT fSipOnDeactivation : 1;
+  UINT fActive : 1;
+  UINT fReserved : 29;
+} SHACTIVATEINFO, *PSHACTIVATEINFO;
+
+// The desktop has no input panel. What is left of the shell's handling is the
+// focus: the control that had it when the window was deactivated gets it
+// back, and a window that owns no focused control gives it to its first
+// child, so that keys reach the list as they do on the pocket computer.
+BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags);
+BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
