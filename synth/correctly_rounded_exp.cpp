@@ -257,7 +257,12 @@ struct PowersOfTwo {
     }
   }
 };
-constexpr PowersOfTwo kPowerOfTwo;
+// Made once, on first use, by the same integer code: evaluated at compile time
+// it needs more steps than some compilers allow (clang stops at 2^20).
+const PowersOfTwo &PowerTable() {
+  static const PowersOfTwo table;
+  return table;
+}
 
 // 1/n! as a double-double: n! is exact in binary64 up to 22!, and the low part
 // is the remainder of 1 − hi × n!, which TwoProduct gives exactly.
@@ -325,7 +330,7 @@ bool QuickExp(const Reduced &x, double &result) {
   // e^r − 1 = r + r² (1/2 + r/6 + …): the part after r is below 2^-16, so its
   // double rounding costs under 2^-68; the low part of r is added as it is.
   const DoubleDouble m = FastTwoSum(r, x.r.lo + (r * r) * p);
-  const DoubleDouble t = kPowerOfTwo.value[x.n & (kTableSize - 1)];
+  const DoubleDouble t = PowerTable().value[x.n & (kTableSize - 1)];
   const DoubleDouble tm = TwoProduct(t.hi, m.hi);
   const DoubleDouble y = TwoSum(t.hi, tm.hi);
   const double low = t.lo + (tm.lo + (t.hi * m.lo + t.lo * m.hi));
@@ -343,7 +348,7 @@ bool AccurateExp(const Reduced &x, double &result) {
   DoubleDouble q = {tail, 0.0};
   for (int i = kDoubleDoubleTerms; i >= 1; --i) q = DdAdd(DdMultiply(q, r), kSeries.c[i]);
   const DoubleDouble m = DdMultiply(q, r);  // e^r − 1
-  const DoubleDouble t = kPowerOfTwo.value[x.n & (kTableSize - 1)];
+  const DoubleDouble t = PowerTable().value[x.n & (kTableSize - 1)];
   const DoubleDouble y = DdAdd(t, DdMultiply(t, m));  // in [0.99, 2.01)
   return RoundIfDecided(y, kAccuratePathError, x.n, result);
 }
