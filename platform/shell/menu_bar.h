@@ -7,6 +7,7 @@
 // own, ignored while an edit box has the focus.
 #pragma once
 
+#include "platform/pocket_shell_records.h"
 #include "platform/window/window.h"
 
 // A terminal cannot show a bitmap's images, so the program gives stand-ins:
@@ -16,20 +17,6 @@
 // images. An image beyond a text's end shows as '?' or has no key.
 inline constexpr const wchar_t *kBitmapGlyphsType = L"BITMAPGLYPHS";
 
-typedef DWORD COLORREF;
-
-typedef struct tagSHMENUBARINFO {
-  DWORD cbSize;
-  HWND hwndParent;
-  DWORD dwFlags;
-  UINT nToolBarId;
-  HINSTANCE hInstRes;
-  int nBmpId;
-  int cBmpImages;
-  HWND hwndMB;
-  COLORREF clrBk;
-} SHMENUBARINFO, *PSHMENUBARINFO;
-
 #define SHCMBF_EMPTYBAR 0x0001
 #define SHCMBF_HIDDEN 0x0002
 #define SHCMBF_HIDESIPBUTTON 0x0004
@@ -38,7 +25,6 @@ typedef struct tagSHMENUBARINFO {
 
 #define SHCMBM_SETSUBMENU (WM_USER + 400)
 #define SHCMBM_GETSUBMENU (WM_USER + 401)
-#define SHCMBM_GETMENU (WM_USER + 402)
 
 typedef struct _TBBUTTON {
   int iBitmap;

@@ -4,16 +4,9 @@
 // deactivated and giving it back on activation.
 #pragma once
 
+#include "platform/pocket_shell_records.h"
 #include "platform/window/window.h"
 
-typedef struct tagSHACTIVATEINFO {
-  DWORD cbSize;
-  HWND hwndLastFocus;
-  UINT fSipUp : 1;
-  UINT fSipOnDeactivation : 1;
-  UINT fActive : 1;
-  UINT fReserved : 29;
-} SHACTIVATEINFO, *PSHACTIVATEINFO;
 
 #define SHA_INPUTDIALOG 0x00000001
 

@@ -11,19 +11,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-typedef struct tagSHMENUBARINFO {
-  DWORD cbSize;
-  HWND hwndParent;
-  DWORD dwFlags;
-  UINT nToolBarId;
-  HINSTANCE hInstRes;
-  int nBmpId;
-  int cBmpImages;
-  HWND hwndMB;
-  COLORREF clrBk;
-} SHMENUBARINFO, *PSHMENUBARINFO;
-
-#define SHCMBM_GETMENU (WM_USER + 402)
+#include "platform/pocket_shell_records.h"
 
 // The bar's window class, the pocket shell's own name for it.
 #define WC_MENUBARW L"menu_worker"
@@ -40,15 +28,6 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
 // missing.
 int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumImages, int iImageWidth,
                          int iImageHeight);
-
-typedef struct tagSHACTIVATEINFO {
-  DWORD cbSize;
-  HWND hwndLastFocus;
-  UINT fSipUp : 1;
-  UINT fSipOnDeactivation : 1;
-  UINT fActive : 1;
-  UINT fReserved : 29;
-} SHACTIVATEINFO, *PSHACTIVATEINFO;
 
 // The desktop has no input panel. What is left of the shell's handling is the
 // focus: the control that had it when the window was deactivated gets it
