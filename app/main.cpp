@@ -6,8 +6,8 @@
 #include "app/program_arguments.h"
 #include "app/win_main.h"
 #include "platform/platform.h"
-#include "platform/wave_out/output_failure.h"
-#include "platform/window/screen_session.h"
+#include "platform/output_failure.h"
+#include "platform/linux/window/screen_session.h"
 #include "res/program_resources.h"
 
 int main(int argc, char **argv) {

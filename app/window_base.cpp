@@ -1,7 +1,5 @@
 #include "app/window_base.h"
 
-HINSTANCE g_hInstance = nullptr;
-
 WindowBase::~WindowBase() = default;
 
 void WindowBase::OnCreate() {}

@@ -7,11 +7,6 @@
 
 #include "platform/platform.h"
 
-// The application's instance handle: set by wWinMain before anything else runs,
-// used by every call that registers a class, creates a window or loads a
-// resource.
-extern HINSTANCE g_hInstance;
-
 // Text buffers of controls and dialogs hold this many characters, terminator
 // included.
 constexpr int kTextBufferLength = 260;

@@ -18,10 +18,6 @@ bool IsDone(const WAVEHDR &header) { return (header.dwFlags & WHDR_DONE) != 0; }
 
 }  // namespace
 
-// The program's instance handle, set by its entry routine; the notification
-// window's class is registered for it.
-extern HINSTANCE g_hInstance;
-
 SoundPlayer::SoundPlayer()
     : listener(nullptr),
       listenerContext(0),

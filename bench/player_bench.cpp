@@ -13,11 +13,9 @@
 #include "audio/player_listener.h"
 #include "audio/sound_player.h"
 #include "platform/platform.h"
-#include "platform/wave_out/wave_out_faults.h"
+#include "platform/linux/wave_out/wave_out_faults.h"
 #include "settings/tone_settings.h"
 #include "synth/source_factory.h"
-
-HINSTANCE g_hInstance = nullptr;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_checks.h"
-#include "platform/screen/terminal_input_parser.h"
+#include "platform/linux/screen/terminal_input_parser.h"
 
 namespace {
 

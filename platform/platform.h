@@ -6,12 +6,18 @@
 #ifdef _WIN32
 #include "platform/windows/windows_platform.h"
 #else
-#include "platform/win_types.h"
-#include "platform/core/handle.h"
-#include "platform/files/files.h"
-#include "platform/threads/threads.h"
-#include "platform/wave_out/wave_out.h"
-#include "platform/window/window.h"
-#include "platform/controls/controls.h"
-#include "platform/shell/shell.h"
+#include "platform/linux/win_types.h"
+#include "platform/linux/handles/handle.h"
+#include "platform/linux/files/files.h"
+#include "platform/linux/threads/threads.h"
+#include "platform/linux/wave_out/wave_out.h"
+#include "platform/linux/window/window.h"
+#include "platform/linux/controls/controls.h"
+#include "platform/linux/shell/shell.h"
 #endif
+
+// The module's instance handle: set by the program's entry routine before
+// anything else runs, read by every call that registers a window class,
+// creates a window or loads a resource. The platform owns it, so that every
+// layer above can read it and no program defines a stand-in.
+extern HINSTANCE g_hInstance;

@@ -10,7 +10,7 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/window/window.h"
+#include "platform/linux/window/window.h"
 typedef DWORD COLORREF;
 #endif
 

@@ -3,8 +3,8 @@
 // in Windows' sound settings; when it cannot, the reason is asked of winmm
 // itself: whether the mapper takes the format the player opens, and what winmm
 // says when it does not.
-#include "platform/wave_out/output_failure.h"
-#include "platform/wave_out/output_list.h"
+#include "platform/output_failure.h"
+#include "platform/output_list.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/window/screen_session.h"
+#include "platform/linux/window/screen_session.h"
 #include "res/program_resources.h"
 
 namespace {

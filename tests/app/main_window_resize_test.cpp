@@ -10,7 +10,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/window/screen_session.h"
 
 using ::testing::HasSubstr;
 

@@ -9,7 +9,7 @@
 #include "app/edit_selected_rows.h"
 #include "app/text_edit_dialog.h"
 #include "app_test_support.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/window/screen_session.h"
 #include "settings/parameter_list.h"
 
 using ::testing::HasSubstr;

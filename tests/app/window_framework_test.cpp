@@ -7,8 +7,8 @@
 
 #include "app/frame_window.h"
 #include "app_test_support.h"
-#include "platform/screen/screen.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/screen/screen.h"
+#include "platform/linux/window/screen_session.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "audio/sample_convert.h"
-#include "platform/wave_out/wave_out_faults.h"
+#include "platform/linux/wave_out/wave_out_faults.h"
 #include "synth/limiter_factory.h"
 #include "tests/audio/player_test_support.h"
 #include "tests/audio/watchdog.h"

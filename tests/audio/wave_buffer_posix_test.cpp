@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "platform/wave_out/wave_out_faults.h"
+#include "platform/linux/wave_out/wave_out_faults.h"
 
 namespace {
 

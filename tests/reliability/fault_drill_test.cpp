@@ -23,8 +23,8 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
-#include "platform/wave_out/wave_out_faults.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/wave_out/wave_out_faults.h"
+#include "platform/linux/window/screen_session.h"
 #include "synth/sound_source.h"
 
 using ::testing::HasSubstr;

@@ -13,8 +13,8 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
-#include "platform/screen/virtual_keys.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/screen/virtual_keys.h"
+#include "platform/linux/window/screen_session.h"
 
 namespace {
 

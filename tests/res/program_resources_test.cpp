@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/dialog_template.h"
-#include "platform/controls/menu.h"
-#include "platform/controls/resource_file.h"
-#include "platform/controls/resources.h"
+#include "platform/linux/controls/dialog_template.h"
+#include "platform/linux/controls/menu.h"
+#include "platform/linux/resources/resource_file.h"
+#include "platform/linux/resources/resources.h"
 #include "res/program_resources.h"
 
 namespace {

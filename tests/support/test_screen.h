@@ -7,5 +7,5 @@
 inline void StartHeadlessScreen(int /*columns*/, int /*rows*/) {}
 inline void StopScreen() {}
 #else
-#include "platform/window/screen_session.h"
+#include "platform/linux/window/screen_session.h"
 #endif

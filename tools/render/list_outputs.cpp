@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/wave_out/output_list.h"
+#include "platform/output_list.h"
 
 int PrintAudioOutputs(std::ostream &out) {
   const std::vector<AudioOutputName> outputs = ListAudioOutputs();

@@ -9,16 +9,12 @@
 #include "audio/sample_convert.h"
 #include "audio/sound_player.h"
 #include "platform/platform.h"
-#include "platform/wave_out/output_failure.h"
+#include "platform/output_failure.h"
 #include "settings/settings_file.h"
 #include "synth/random.h"
 #include "synth/source_factory.h"
 #include "tools/render/render_job.h"
 #include "tools/render/stop_requests.h"
-
-// The instance handle of this program; the player registers its window class
-// for it.
-HINSTANCE g_hInstance = nullptr;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "app/frame_window.h"
 #include "app/main_window_controls.h"
 #include "platform/platform.h"
-#include "platform/window/screen_session.h"
+#include "platform/linux/window/screen_session.h"
 #include "res/program_resources.h"
 #include "settings/settings_edits.h"
 #include "settings/tone_settings.h"

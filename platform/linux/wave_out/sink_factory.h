@@ -1,0 +1,17 @@
+// Picks and opens the sink that WENDREL_AUDIO names, when a wave device opens.
+// Not for the fault hooks: those are applied by the device.
+#pragma once
+
+#include <memory>
+
+#include "platform/linux/wave_out/audio_sink.h"
+#include "platform/linux/wave_out/wave_out.h"
+
+// The value of WENDREL_AUDIO, or "alsa:default" when it is unset or empty.
+const char *AudioSinkChoice();
+
+// Opens the sink choice names ("null", "wav:PATH" or "alsa:NAME") for format.
+// Null with *error set to the waveOutOpen result for an unknown choice or a
+// sink that cannot be opened.
+std::unique_ptr<AudioSink> OpenAudioSink(const char *choice, const SinkFormat &format,
+                                         MMRESULT *error);

@@ -1,0 +1,3 @@
+#include "platform/platform.h"
+
+HINSTANCE g_hInstance = nullptr;
