@@ -136,6 +136,11 @@ struct InteractionState {
 InteractionState &Interaction();
 
 // Geometry helpers (pixels and cells).
+// The desktop's handle: no window of the table, the root of the tree and the
+// whole screen as a rectangle.
+inline const HWND kDesktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10));
+// Floor division that also rounds negative numbers down.
+int FloorDiv(int value, int divisor);
 bool HasFrame(const Window &w);
 RECT WindowScreenRect(const Window &w);  // pixels, screen coordinates
 RECT ClientScreenRect(const Window &w);  // pixels, screen coordinates
@@ -169,6 +174,7 @@ void SyncCells(Window &w);  // resize the cell grid after a geometry change
 void ResetPainter();
 
 // Activation and focus internals.
+bool FocusInside(HWND hwnd);  // the focus is hwnd or one of its descendants
 void ActivateWindow(HWND hwnd, bool restoreFocus);
 // Moves activation and focus away from a window that is being hidden or
 // destroyed (and from the windows it owns).
