@@ -442,7 +442,7 @@ TEST_F(SoundPlayerTest, StartedPausedReportsSoAndEndsByTheStallRule) {
     recorder.events.clear();
     SourceRef source(new PatternSource(100 * kBlock, 2, 0x200000));
     ASSERT_TRUE(player.Start(source, mode));
-    EXPECT_EQ(SoundPlayerTestAccess::State(player) & (StartedPaused | Prebuffering), StartedPaused);
+    EXPECT_EQ(SoundPlayerTestAccess::State(player) & (SoundPlayer::kStartedPaused | SoundPlayer::kPrebuffering), SoundPlayer::kStartedPaused);
     PassDriver driver(player);
     PumpUntil([&] { return recorder.StoppedSeen(); });
     EXPECT_EQ(recorder.events, (std::vector<Event>{{Event::StartedPaused, 1, 0},

@@ -65,7 +65,7 @@ TEST_F(WaveBufferTest, PrepareRegistersAFreeBufferWithoutAPosition) {
   EXPECT_EQ(buffer.header.lpData, reinterpret_cast<LPSTR>(buffer.data));
   EXPECT_EQ(buffer.header.dwBufferLength, 400u);
   EXPECT_EQ(buffer.header.dwFlags & (WHDR_DONE | WHDR_PREPARED), WHDR_DONE | WHDR_PREPARED);
-  EXPECT_EQ(buffer.header.dwUser, NoPosition);
+  EXPECT_EQ(buffer.header.dwUser, WaveBuffer::kNoPosition);
   EXPECT_EQ(buffer.levels.count, 0);
 }
 
