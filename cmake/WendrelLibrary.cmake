@@ -29,8 +29,10 @@ function(wendrel_test_folder name)
   else()
     list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
   endif()
+  # A folder left with no tests for this build is a renamed or moved file, not
+  # a folder to drop from the suite in silence.
   if(NOT sources)
-    return()
+    message(FATAL_ERROR "${name}: no test sources for this build in ${CMAKE_CURRENT_SOURCE_DIR}")
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
