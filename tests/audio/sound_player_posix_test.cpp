@@ -17,7 +17,7 @@
 #include "platform/linux/wave_out/wave_out_faults.h"
 #include "synth/limiter_factory.h"
 #include "tests/audio/player_test_support.h"
-#include "tests/audio/watchdog.h"
+#include "tests/support/watchdog.h"
 
 // Reaches into the player for what only a test needs to see or drive.
 class SoundPlayerTestAccess {
@@ -135,7 +135,7 @@ class SoundPlayerTest : public ::testing::Test {
 };
 
 TEST_F(SoundPlayerTest, AFiniteSourceFillsWholeBlocksThenReportsItsLengthAndStops) {
-  Watchdog watchdog("AFiniteSourceFillsWholeBlocksThenReportsItsLengthAndStops");
+  Watchdog watchdog;
   struct Case {
     int32_t frames;
     uint8_t channels;
@@ -177,7 +177,7 @@ TEST_F(SoundPlayerTest, AFiniteSourceFillsWholeBlocksThenReportsItsLengthAndStop
 }
 
 TEST_F(SoundPlayerTest, PositionsAreReportedOnceEachAndOnlyForBuffersThatCameBack) {
-  Watchdog watchdog("PositionsAreReportedOnceEachAndOnlyForBuffersThatCameBack");
+  Watchdog watchdog;
   for (int completed : {0, 1, 5, 69, 70, 71, 100}) {
     SCOPED_TRACE(completed);
     WaveOutFaults faults;
@@ -214,7 +214,7 @@ TEST_F(SoundPlayerTest, PositionsAreReportedOnceEachAndOnlyForBuffersThatCameBac
 }
 
 TEST_F(SoundPlayerTest, AnEmptySourceEndsAtOnce) {
-  Watchdog watchdog("AnEmptySourceEndsAtOnce");
+  Watchdog watchdog;
   Recorder recorder;
   SoundPlayer player;
   recorder.player = &player;
@@ -235,7 +235,7 @@ TEST_F(SoundPlayerTest, AnEmptySourceEndsAtOnce) {
 // queued the whole source (it learns from the device when every buffer is
 // back), the play ends at once as a stopped play, never claiming its length.
 TEST_F(SoundPlayerTest, AnOutputThatFailsEndsThePlayAtOnceWithoutItsLength) {
-  Watchdog watchdog("AnOutputThatFailsEndsThePlayAtOnceWithoutItsLength");
+  Watchdog watchdog;
   struct Case {
     const char *name;
     int32_t frames;
@@ -261,7 +261,7 @@ TEST_F(SoundPlayerTest, AnOutputThatFailsEndsThePlayAtOnceWithoutItsLength) {
 }
 
 TEST_F(SoundPlayerTest, RefusedStartsLeaveThePlayerIdleAndCallNobody) {
-  Watchdog watchdog("RefusedStartsLeaveThePlayerIdleAndCallNobody");
+  Watchdog watchdog;
   struct Case {
     const char *name;
     int openFailures;
@@ -305,7 +305,7 @@ TEST_F(SoundPlayerTest, RefusedStartsLeaveThePlayerIdleAndCallNobody) {
 }
 
 TEST_F(SoundPlayerTest, OneFailedOpenIsRetriedMapped) {
-  Watchdog watchdog("OneFailedOpenIsRetriedMapped");
+  Watchdog watchdog;
   WaveOutFaults faults;
   faults.openFailures = 1;
   SetFaults(faults);
@@ -316,7 +316,7 @@ TEST_F(SoundPlayerTest, OneFailedOpenIsRetriedMapped) {
 }
 
 TEST_F(SoundPlayerTest, OnlySourcesLouderThanTheThresholdGoThroughTheLimiter) {
-  Watchdog watchdog("OnlySourcesLouderThanTheThresholdGoThroughTheLimiter");
+  Watchdog watchdog;
   // A constant far above 16 bits: played directly it would wrap to (0x100000 +
   // 8) >> 4 = 0x10000, whose low 16 bits are 0; through the limiter it comes
   // out just under full scale.
@@ -345,7 +345,7 @@ TEST_F(SoundPlayerTest, OnlySourcesLouderThanTheThresholdGoThroughTheLimiter) {
 }
 
 TEST_F(SoundPlayerTest, PlayedThroughTheLimiterEqualsTheLimiterRenderedAlone) {
-  Watchdog watchdog("PlayedThroughTheLimiterEqualsTheLimiterRenderedAlone");
+  Watchdog watchdog;
   const int32_t frames = 7 * kBlock + 123;
   Recorder recorder;
   SoundPlayer player;
@@ -364,7 +364,7 @@ TEST_F(SoundPlayerTest, PlayedThroughTheLimiterEqualsTheLimiterRenderedAlone) {
 }
 
 TEST_F(SoundPlayerTest, StopReportsOnceAndOnlyWhenPlaying) {
-  Watchdog watchdog("StopReportsOnceAndOnlyWhenPlaying");
+  Watchdog watchdog;
   Recorder recorder;
   SoundPlayer player;
   recorder.player = &player;
@@ -383,7 +383,7 @@ TEST_F(SoundPlayerTest, StopReportsOnceAndOnlyWhenPlaying) {
 }
 
 TEST_F(SoundPlayerTest, StartWhilePlayingStopsFirst) {
-  Watchdog watchdog("StartWhilePlayingStopsFirst");
+  Watchdog watchdog;
   Recorder recorder;
   SoundPlayer player;
   recorder.player = &player;
@@ -405,7 +405,7 @@ TEST_F(SoundPlayerTest, StartWhilePlayingStopsFirst) {
 }
 
 TEST_F(SoundPlayerTest, PrebufferingHoldsTheDeviceUntil42BuffersAreQueued) {
-  Watchdog watchdog("PrebufferingHoldsTheDeviceUntil42BuffersAreQueued");
+  Watchdog watchdog;
   for (int32_t buffers : {3, 50, 150}) {
     SCOPED_TRACE(buffers);
     sink.Clear();
@@ -432,7 +432,7 @@ TEST_F(SoundPlayerTest, PrebufferingHoldsTheDeviceUntil42BuffersAreQueued) {
 }
 
 TEST_F(SoundPlayerTest, StartedPausedReportsSoAndEndsByTheStallRule) {
-  Watchdog watchdog("StartedPausedReportsSoAndEndsByTheStallRule");
+  Watchdog watchdog;
   Recorder recorder;
   SoundPlayer player;
   recorder.player = &player;
@@ -455,7 +455,7 @@ TEST_F(SoundPlayerTest, StartedPausedReportsSoAndEndsByTheStallRule) {
 }
 
 TEST_F(SoundPlayerTest, BlockSizeFollowsTheRateWithinItsLimits) {
-  Watchdog watchdog("BlockSizeFollowsTheRateWithinItsLimits");
+  Watchdog watchdog;
   struct Case {
     int32_t rate;
     uint8_t channels;
@@ -476,7 +476,7 @@ TEST_F(SoundPlayerTest, BlockSizeFollowsTheRateWithinItsLimits) {
 }
 
 TEST_F(SoundPlayerTest, LevelsAreReportedForHeardBuffersWhenMetering) {
-  Watchdog watchdog("LevelsAreReportedForHeardBuffersWhenMetering");
+  Watchdog watchdog;
   // Two buffers come back and are reported; the rest stay queued, so the
   // end of the play cannot swallow the reports.
   WaveOutFaults faults;
@@ -507,7 +507,7 @@ TEST_F(SoundPlayerTest, LevelsAreReportedForHeardBuffersWhenMetering) {
 }
 
 TEST_F(SoundPlayerTest, TheWavSinkReceivesExactlyThePlayedSamples) {
-  Watchdog watchdog("TheWavSinkReceivesExactlyThePlayedSamples");
+  Watchdog watchdog;
   const std::string path = std::string(WENDREL_BINARY_DIR) + "/player_test_sink.wav";
   setenv("WENDREL_AUDIO", ("wav:" + path).c_str(), 1);
   const int32_t frames = 5 * kBlock + 999;
@@ -533,7 +533,7 @@ TEST_F(SoundPlayerTest, TheWavSinkReceivesExactlyThePlayedSamples) {
 // AddressSanitizer, this is what finds a race or a leak in the hand-over
 // between the feeder, the device and the user-interface thread.
 TEST_F(SoundPlayerTest, FiveHundredStartsAndStops) {
-  Watchdog watchdog("FiveHundredStartsAndStops", std::chrono::seconds(240));
+  Watchdog watchdog(240);
   Recorder recorder;
   SoundPlayer player;
   player.listener = &recorder;
