@@ -226,6 +226,7 @@ TEST_F(DialogTest, MessageBoxShowsCaptionAndLinesAndReturnsOk) {
     UINT type;
   } cases[] = {{VK_RETURN, MB_OK}, {VK_ESCAPE, MB_OK | MB_ICONEXCLAMATION}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << c.key);
     std::vector<std::wstring> screen;
     bool ownerEnabled = true;
     g_helperAction = [&] {

@@ -119,6 +119,7 @@ TEST_F(MenuBarTest, GreyedItemsAreNotChosen) {
       {{Alt('T'), K(VK_DOWN), K(VK_DOWN), K(VK_RETURN), K(VK_ESCAPE)}, {}},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     Log().clear();
     for (const KeyStroke &k : c.keys) Key(k.vk, false, false, k.alt);
     Pump();
@@ -137,6 +138,7 @@ TEST_F(MenuBarTest, ToolBarKeysAndClicksSendTheirCommands) {
     WORD command;
   } cases[] = {{L'p', 21, 301}, {L's', 24, 302}, {L'+', 27, 303}, {L'-', 30, 304}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << static_cast<char>(c.ch));
     Log().clear();
     InjectText(std::wstring(1, c.ch));
     Pump();
