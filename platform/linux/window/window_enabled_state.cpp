@@ -4,12 +4,7 @@
 
 namespace wendrel_window {
 
-bool IsEnabledInTree(const Window &w) {
-  if (w.style & WS_DISABLED) return false;
-  if (!w.IsChild()) return true;
-  WindowPtr parent = Find(w.parent);
-  return parent && IsEnabledInTree(*parent);
-}
+bool IsEnabledInTree(const Window &w) { return LineageHasStyle(w, WS_DISABLED, 0); }
 
 }  // namespace wendrel_window
 

@@ -149,6 +149,9 @@ RECT PixelsToCells(const RECT &pixels);
 RECT WorkArea();  // pixels: the screen below the title row
 bool IsVisibleOnScreen(const Window &w);  // itself and all ancestors visible
 bool IsEnabledInTree(const Window &w);    // itself and all ancestors enabled
+// The style bits under mask equal value in w and in each of its parents up
+// to its top-level window; false when a parent is gone.
+bool LineageHasStyle(const Window &w, DWORD mask, DWORD value);
 HWND RootOf(HWND hwnd);
 // Deepest visible window at a screen cell (enabled or not), top-level windows
 // searched from the top.

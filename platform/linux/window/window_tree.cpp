@@ -26,6 +26,13 @@ HWND DeepestAt(const WindowPtr &w, int column, int row) {
 
 }  // namespace
 
+bool LineageHasStyle(const Window &w, DWORD mask, DWORD value) {
+  if ((w.style & mask) != value) return false;
+  if (!w.IsChild()) return true;
+  WindowPtr parent = Find(w.parent);
+  return parent && LineageHasStyle(*parent, mask, value);
+}
+
 HWND RootOf(HWND hwnd) {
   WindowPtr w = Find(hwnd);
   while (w && w->IsChild()) {

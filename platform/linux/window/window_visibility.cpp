@@ -4,12 +4,7 @@
 
 namespace wendrel_window {
 
-bool IsVisibleOnScreen(const Window &w) {
-  if (!(w.style & WS_VISIBLE)) return false;
-  if (!w.IsChild()) return true;
-  WindowPtr parent = Find(w.parent);
-  return parent && IsVisibleOnScreen(*parent);
-}
+bool IsVisibleOnScreen(const Window &w) { return LineageHasStyle(w, WS_VISIBLE, WS_VISIBLE); }
 
 }  // namespace wendrel_window
 
