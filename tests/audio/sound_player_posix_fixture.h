@@ -15,6 +15,7 @@
 #include "audio/sample_convert.h"
 #include "audio/sound_player.h"
 #include "platform/linux/wave_out/wave_out_faults.h"
+#include "tests/audio/instant_null_output.h"
 #include "tests/audio/player_test_support.h"
 
 // Reaches into the player for what only a test needs to see or drive.
@@ -90,22 +91,10 @@ std::vector<int16_t> ExpectedPattern(int32_t frames, int channels) {
 
 class SoundPlayerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("WENDREL_AUDIO", "null", 1);
-    WaveOutFaults faults;
-    faults.instantPacing = true;
-    SetWaveOutFaults(faults);
-    SetWaveOutSinkObserver(&SinkLog::Observe, &sink);
-  }
-  void TearDown() override {
-    SetWaveOutSinkObserver(nullptr, nullptr);
-    SetWaveOutFaults({});
-  }
+  void SetUp() override { UseInstantNullOutput(&SinkLog::Observe, &sink); }
+  void TearDown() override { ReleaseInstantNullOutput(); }
 
-  void SetFaults(WaveOutFaults faults) {
-    faults.instantPacing = true;
-    SetWaveOutFaults(faults);
-  }
+  void SetFaults(WaveOutFaults faults) { SetInstantFaults(faults); }
 
   // Keeps the feeder's passes coming while the device completes nothing, so
   // that the stall rule (a count of passes) fires without waiting out its
