@@ -76,9 +76,15 @@ LRESULT CALLBACK SoundPlayer::NotifyWindowProc(HWND hwnd, UINT message, WPARAM w
 
 int32_t SoundPlayer::ToTenThousandths(int32_t frames) { return FramesToTenThousandths(frames, source->sampleRate); }
 
-void SoundPlayer::FreeConversionBlock() {
+void SoundPlayer::ReleaseDevice(int32_t unprepareBudgetMs) {
+  for (WaveBuffer &buffer : buffers) {
+    buffer.Unprepare(device, unprepareBudgetMs);
+  }
   delete[] conversionBlock;
   conversionBlock = nullptr;
+  source.ResetToSilence();
+  waveOutClose(device);
+  device = nullptr;
 }
 
 bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
@@ -134,10 +140,10 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
     }
   }
   if (prepared) {
-    state = static_cast<uint16_t>(Active | RaisePriority);
+    state = static_cast<uint16_t>(kActive | kRaisePriority);
     if ((mode & (kModeStartPaused | kModePrebuffer)) != 0) {
       waveOutPause(device);
-      state |= (mode & kModeStartPaused) != 0 ? StartedPaused : Prebuffering;
+      state |= (mode & kModeStartPaused) != 0 ? kStartedPaused : kPrebuffering;
     }
     notifyFlags = 0;
     ringIndex = 0;
@@ -157,14 +163,8 @@ bool SoundPlayer::Start(const SourceRef &newSource, uint16_t mode) {
     }
   }
   if (!prepared) {
-    int32_t budgetMs = 0;
-    for (WaveBuffer &buffer : buffers) {
-      buffer.Unprepare(device, budgetMs);
-    }
-    FreeConversionBlock();
-    waveOutClose(device);
-    device = nullptr;
-    source.ResetToSilence();
+    // Nothing was queued, so no buffer needs time to come back.
+    ReleaseDevice(0);
     return false;
   }
 
@@ -211,14 +211,7 @@ void SoundPlayer::Stop() {
     InitializeCriticalSection(lock);
   }
   waveOutReset(device);
-  int32_t budgetMs = kUnprepareBudgetMs;
-  for (WaveBuffer &buffer : buffers) {
-    buffer.Unprepare(device, budgetMs);
-  }
-  FreeConversionBlock();
-  source.ResetToSilence();
-  waveOutClose(device);
-  device = nullptr;
+  ReleaseDevice(kUnprepareBudgetMs);
   state = 0;
   notifyFlags = 0;
   position = 0;
@@ -235,12 +228,12 @@ void SoundPlayer::ThreadMain() {
     WaveBuffer &buffer = buffers[ringIndex];
     if (IsDone(buffer.header)) {
       idleCount = 0;
-      if (buffer.header.dwUser != NoPosition) {
+      if (buffer.header.dwUser != WaveBuffer::kNoPosition) {
         position = static_cast<int32_t>(buffer.header.dwUser);
-        notifyFlags |= PositionPending;
+        notifyFlags |= kPositionPending;
         if (levelMetering) {
           CopyLevels(levels, buffer.levels);
-          notifyFlags |= LevelsPending;
+          notifyFlags |= kLevelsPending;
         }
         PostMessageW(notifyWindow, WM_USER, 0, 0);
       }
@@ -252,7 +245,7 @@ void SoundPlayer::ThreadMain() {
         if (!buffer.Write(device, channels * frames * 2)) {
           // The device returned everything queued when its output failed;
           // nothing more will be heard, so the play ends now, not by a stall.
-          notifyFlags |= OutputFailed;
+          notifyFlags |= kOutputFailed;
           PostMessageW(notifyWindow, WM_USER, 0, 0);
           LeaveCriticalSection(lock);
           return;
@@ -266,32 +259,32 @@ void SoundPlayer::ThreadMain() {
           }
         }
       } else {
-        buffer.header.dwUser = NoPosition;
+        buffer.header.dwUser = WaveBuffer::kNoPosition;
         if (std::all_of(std::begin(buffers), std::end(buffers), [](const WaveBuffer &b) { return IsDone(b.header); })) {
           // Every buffer is back, but an output that failed returns them
           // unplayed: only the device can tell which it was.
           MMTIME played{TIME_SAMPLES, {}};
           const bool heard = waveOutGetPosition(device, &played, sizeof(played)) == MMSYSERR_NOERROR;
-          notifyFlags |= heard ? EndReached : OutputFailed;
+          notifyFlags |= heard ? kEndReached : kOutputFailed;
           PostMessageW(notifyWindow, WM_USER, 0, 0);
           LeaveCriticalSection(lock);
           return;
         }
       }
       ringIndex = static_cast<uint8_t>((ringIndex + 1) % kBufferCount);
-      if (ringIndex == kPrebufferBuffers && (state.load(std::memory_order_relaxed) & Prebuffering) != 0) {
+      if (ringIndex == kPrebufferBuffers && (state.load(std::memory_order_relaxed) & kPrebuffering) != 0) {
         waveOutRestart(device);
-        state.fetch_and(static_cast<uint16_t>(~Prebuffering), std::memory_order_relaxed);
+        state.fetch_and(static_cast<uint16_t>(~kPrebuffering), std::memory_order_relaxed);
       }
       LeaveCriticalSection(lock);
     } else {
-      if ((state.load(std::memory_order_relaxed) & RaisePriority) != 0) {
+      if ((state.load(std::memory_order_relaxed) & kRaisePriority) != 0) {
         SetThreadPriority(threadHandle, THREAD_PRIORITY_HIGHEST);
-        state.fetch_and(static_cast<uint16_t>(~RaisePriority), std::memory_order_relaxed);
+        state.fetch_and(static_cast<uint16_t>(~kRaisePriority), std::memory_order_relaxed);
       }
       ++idleCount;
       if (idleCount > kStallPasses) {
-        notifyFlags |= EndReached;
+        notifyFlags |= kEndReached;
         PostMessageW(notifyWindow, WM_USER, 0, 0);
       }
       LeaveCriticalSection(lock);
@@ -311,25 +304,25 @@ void SoundPlayer::DispatchNotifications() {
   notifyFlags = 0;
   const int32_t pendingPosition = position;
   CopyLevels(pendingLevels, levels);
-  const int32_t length = (pending & EndReached) != 0 ? source->GetLength() : 0;
+  const int32_t length = (pending & kEndReached) != 0 ? source->GetLength() : 0;
   LeaveCriticalSection(lock);
 
-  if ((pending & OutputFailed) != 0) {
+  if ((pending & kOutputFailed) != 0) {
     endedByOutputFailure = true;
     Stop();
     return;
   }
-  if ((pending & EndReached) != 0) {
+  if ((pending & kEndReached) != 0) {
     if (listener != nullptr) {
       listener->OnPosition(ToTenThousandths(length), listenerContext);
     }
     Stop();
     return;
   }
-  if ((pending & PositionPending) != 0 && listener != nullptr) {
+  if ((pending & kPositionPending) != 0 && listener != nullptr) {
     listener->OnPosition(ToTenThousandths(pendingPosition), listenerContext);
   }
-  if ((pending & LevelsPending) != 0 && levelMetering && listener != nullptr) {
+  if ((pending & kLevelsPending) != 0 && levelMetering && listener != nullptr) {
     listener->OnLevels(pendingLevels, listenerContext);
   }
 }

@@ -29,24 +29,20 @@
 #include "platform/platform.h"
 #include "synth/source_ref.h"
 
-enum PlayerState : uint16_t {
-  Active = 0x01,
-  StartedPaused = 0x02,
-  Prebuffering = 0x08,
-  RaisePriority = 0x10,
-};
-
-enum NotifyFlags : uint16_t {
-  PositionPending = 0x01,
-  LevelsPending = 0x02,
-  EndReached = 0x04,
-  // The output failed for good (a card unplugged, a sound server gone): the
-  // play ends at once, without claiming its length was heard.
-  OutputFailed = 0x08,
-};
-
 class SoundPlayer : public WorkerThread {
  public:
+  // Bits of the state word; zero is idle.
+  static constexpr uint16_t kActive = 0x01;
+  static constexpr uint16_t kStartedPaused = 0x02;
+  static constexpr uint16_t kPrebuffering = 0x08;
+  static constexpr uint16_t kRaisePriority = 0x10;
+  // Bits of the reports the feeder leaves for DispatchNotifications.
+  static constexpr uint16_t kPositionPending = 0x01;
+  static constexpr uint16_t kLevelsPending = 0x02;
+  static constexpr uint16_t kEndReached = 0x04;
+  // The output failed for good (a card unplugged, a sound server gone): the
+  // play ends at once, without claiming its length was heard.
+  static constexpr uint16_t kOutputFailed = 0x08;
   static constexpr int kBufferCount = 70;
   // Start mode bits.
   static constexpr uint16_t kModeStartPaused = 0x01;
@@ -96,7 +92,10 @@ class SoundPlayer : public WorkerThread {
 
   static LRESULT CALLBACK NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   int32_t ToTenThousandths(int32_t frames);
-  void FreeConversionBlock();
+  // Unregisters the buffers (sharing unprepareBudgetMs among them), frees
+  // the conversion block, lets go of the source and closes the device: the
+  // end of a play, and of a start that could not finish.
+  void ReleaseDevice(int32_t unprepareBudgetMs);
 
   // Replaced (and the old one abandoned) when a terminated feeder kept it.
   CRITICAL_SECTION *lock;
@@ -104,7 +103,7 @@ class SoundPlayer : public WorkerThread {
   HWND notifyWindow;
   int8_t deviceId;
   int32_t position;
-  // Atomic because the feeder clears Prebuffering and RaisePriority while the
+  // Atomic because the feeder clears kPrebuffering and kRaisePriority while the
   // user-interface thread reads the word (IsPlaying, Stop); only this word is
   // shared without the lock.
   std::atomic<uint16_t> state;

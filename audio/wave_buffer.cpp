@@ -44,7 +44,7 @@ bool WaveBuffer::Prepare(HWAVEOUT device, int32_t bytes) {
     return false;
   }
   header.dwFlags |= WHDR_DONE;
-  header.dwUser = NoPosition;
+  header.dwUser = kNoPosition;
   return true;
 }
 

@@ -16,10 +16,10 @@
 #include "audio/level_meter.h"
 #include "platform/platform.h"
 
-// header.dwUser of a buffer that carries no source position.
-constexpr DWORD_PTR NoPosition = 0x80000000u;
-
 struct WaveBuffer {
+  // header.dwUser of a buffer that carries no source position.
+  static constexpr DWORD_PTR kNoPosition = 0x80000000u;
+
   WaveBuffer();
   ~WaveBuffer();
   WaveBuffer(const WaveBuffer &) = delete;

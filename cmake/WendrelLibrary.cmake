@@ -29,11 +29,13 @@ function(wendrel_test_folder name)
   else()
     list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
   endif()
+  # A folder left with no tests for this build is a renamed or moved file, not
+  # a folder to drop from the suite in silence.
   if(NOT sources)
-    return()
+    message(FATAL_ERROR "${name}: no test sources for this build in ${CMAKE_CURRENT_SOURCE_DIR}")
   endif()
-  add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
+  wendrel_test_program(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
   # GoogleTest's headers are most of what a test file costs to compile; one
   # precompiled copy serves every test folder.
   wendrel_test_precompiled_headers()
@@ -50,6 +52,18 @@ function(wendrel_test_folder name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES TIMEOUT 300)
   endif()
+endfunction()
+
+# wendrel_test_program(NAME SOURCES...): a GoogleTest program. On Linux every
+# one runs with private runtime, settings and home folders
+# (tests/support/private_environment.cpp), so that no test meets the user's
+# own running Wendrel or settings.
+function(wendrel_test_program name)
+  if(NOT WIN32)
+    set(private ${PROJECT_SOURCE_DIR}/tests/support/private_environment.cpp)
+  endif()
+  add_executable(${name} ${ARGN} ${private})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
 endfunction()
 
 # The target that owns the tests' precompiled GoogleTest headers, made once.

@@ -1,9 +1,7 @@
 #include "app_test_support.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -14,28 +12,6 @@
 #include "res/program_resources.h"
 
 namespace {
-
-// Windows these tests create are published where other processes of the user
-// look for a running Wendrel; a private folder keeps the tests and a program
-// the user runs meanwhile from finding each other.
-class PrivateRuntimeFolder : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char pattern[] = "/tmp/wendrel-app-run-XXXXXX";
-    folder = mkdtemp(pattern);
-    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
-
- private:
-  std::string folder;
-};
-
-[[maybe_unused]] ::testing::Environment *const g_runtimeFolder =
-    ::testing::AddGlobalTestEnvironment(new PrivateRuntimeFolder);
 
 // The program's resources, registered once before the tests as the entry code
 // registers them at start.
@@ -51,24 +27,6 @@ class ProgramResources : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new ProgramResources);
 
 }  // namespace
-
-Watchdog::Watchdog(int seconds)
-    : thread([this, seconds] {
-        std::unique_lock<std::mutex> hold(mutex);
-        if (!done.wait_for(hold, std::chrono::seconds(seconds), [this] { return finished; })) {
-          std::fprintf(stderr, "watchdog: test still running after %d s\n", seconds);
-          std::_Exit(3);
-        }
-      }) {}
-
-Watchdog::~Watchdog() {
-  {
-    std::lock_guard<std::mutex> hold(mutex);
-    finished = true;
-  }
-  done.notify_one();
-  thread.join();
-}
 
 TestEnvironment::TestEnvironment(const std::string &audio) {
   char pattern[] = "/tmp/wendrel-app-test-XXXXXX";

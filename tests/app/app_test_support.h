@@ -1,30 +1,14 @@
-// Helpers for the application's tests on the headless screen: a watchdog that
-// fails a hung test, a private settings folder, and a probe that runs code
-// inside whatever modal loop (dialog, message box) is pumping messages.
+// Helpers for the application's tests on the headless screen: a private
+// settings folder and a probe that runs code inside whatever modal loop
+// (dialog, message box) is pumping messages; the watchdog is the kit's.
 #pragma once
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
-
-// Ends the whole test program with a message if it is still alive after
-// `seconds`: a message loop that never returns must fail, not hang.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds);
-  ~Watchdog();
-
- private:
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
-  std::thread thread;
-};
+#include "tests/support/watchdog.h"
 
 // The headless screen for the life of a fixture. Starting a screen resets the
 // window system, so it must come before any member that creates a window (the

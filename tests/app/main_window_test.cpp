@@ -339,6 +339,7 @@ TEST_F(MainWindowTest, HelpAndAboutBoxes) {
   };
   Create();
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command);
     std::wstring screen;
     RunInModalLoop([&] {
       screen = ScreenText();

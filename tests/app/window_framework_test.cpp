@@ -100,6 +100,7 @@ TEST_F(WindowFrameworkTest, CommandsOkCancelHelpBypassOnCommandAndUpdateUI) {
   RecordingFrame frame;
   ASSERT_NE(frame.CreateFrame(), nullptr);
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "wParam " << c.wParam);
     frame.calls.clear();
     EXPECT_EQ(SendMessageW(frame.hwnd, WM_COMMAND, c.wParam, 0), 0);
     EXPECT_EQ(frame.calls, c.calls) << "wParam " << c.wParam;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tests/audio/player_test_support.h"
-#include "tests/audio/watchdog.h"
+#include "tests/support/watchdog.h"
 #include "tests/support/test_environment.h"
 
 namespace {
@@ -49,7 +49,7 @@ class SoundPlayerOnTheDevice : public ::testing::Test {
 // back once, in order, then the length and OnStopped arrive, and the device
 // is free for the next play.
 TEST_F(SoundPlayerOnTheDevice, ATimedPlayEndsByItselfAfterEveryBufferCameBack) {
-  Watchdog watchdog("ATimedPlayEndsByItselfAfterEveryBufferCameBack");
+  Watchdog watchdog;
   for (uint8_t channels : {uint8_t{2}, uint8_t{1}}) {
     SCOPED_TRACE(int(channels));
     recorder.events.clear();
@@ -77,7 +77,7 @@ TEST_F(SoundPlayerOnTheDevice, ATimedPlayEndsByItselfAfterEveryBufferCameBack) {
 // and leaves the device free; a Start while playing stops the first play
 // before the second begins.
 TEST_F(SoundPlayerOnTheDevice, StopAndRestartDuringAPlay) {
-  Watchdog watchdog("StopAndRestartDuringAPlay");
+  Watchdog watchdog;
   SourceRef continuous(new PatternSource(-1, 2, 0x200000));
   ASSERT_TRUE(player.Start(continuous, 0));
   // Two buffers heard: the device really plays.

@@ -3,20 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 
 #include "platform/linux/wave_out/wave_out_faults.h"
+#include "tests/audio/instant_null_output.h"
 
 namespace {
 
 class WaveBufferTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("WENDREL_AUDIO", "null", 1);
-    WaveOutFaults faults;
-    faults.instantPacing = true;
-    SetWaveOutFaults(faults);
-    SetWaveOutSinkObserver(&Observe, this);
+    UseInstantNullOutput(&Observe, this);
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 1;
@@ -35,8 +31,7 @@ class WaveBufferTest : public ::testing::Test {
     }
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
     CloseHandle(done);
-    SetWaveOutSinkObserver(nullptr, nullptr);
-    SetWaveOutFaults({});
+    ReleaseInstantNullOutput();
   }
 
   static void Observe(const void *, DWORD bytes, void *context) {
@@ -65,7 +60,7 @@ TEST_F(WaveBufferTest, PrepareRegistersAFreeBufferWithoutAPosition) {
   EXPECT_EQ(buffer.header.lpData, reinterpret_cast<LPSTR>(buffer.data));
   EXPECT_EQ(buffer.header.dwBufferLength, 400u);
   EXPECT_EQ(buffer.header.dwFlags & (WHDR_DONE | WHDR_PREPARED), WHDR_DONE | WHDR_PREPARED);
-  EXPECT_EQ(buffer.header.dwUser, NoPosition);
+  EXPECT_EQ(buffer.header.dwUser, WaveBuffer::kNoPosition);
   EXPECT_EQ(buffer.levels.count, 0);
 }
 

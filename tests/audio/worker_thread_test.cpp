@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "tests/audio/watchdog.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ TEST(WorkerThreadTest, StopWithoutThreadDoesNothing) {
 }
 
 TEST(WorkerThreadTest, StartAtPriorityThenStopJoins) {
-  Watchdog watchdog("StartAtPriorityThenStopJoins");
+  Watchdog watchdog;
   for (int priority : {THREAD_PRIORITY_LOWEST, THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_IDLE}) {
     TestWorker worker(Body::WaitForStop);
     worker.StartThread(priority);
@@ -85,7 +85,7 @@ TEST(WorkerThreadTest, StartAtPriorityThenStopJoins) {
 }
 
 TEST(WorkerThreadTest, StartWhileRunningKeepsTheRunningThread) {
-  Watchdog watchdog("StartWhileRunningKeepsTheRunningThread");
+  Watchdog watchdog;
   TestWorker worker(Body::WaitForStop);
   worker.StartThread(THREAD_PRIORITY_LOWEST);
   HANDLE first = worker.Thread();
@@ -99,7 +99,7 @@ TEST(WorkerThreadTest, StartWhileRunningKeepsTheRunningThread) {
 }
 
 TEST(WorkerThreadTest, StartAfterTheThreadEndedReapsItAndStartsAnother) {
-  Watchdog watchdog("StartAfterTheThreadEndedReapsItAndStartsAnother");
+  Watchdog watchdog;
   TestWorker worker(Body::ReturnAtOnce);
   worker.StartThread(THREAD_PRIORITY_NORMAL);
   ASSERT_EQ(WaitForSingleObject(worker.Thread(), INFINITE), WAIT_OBJECT_0);
@@ -112,7 +112,7 @@ TEST(WorkerThreadTest, StartAfterTheThreadEndedReapsItAndStartsAnother) {
 }
 
 TEST(WorkerThreadTest, WaitForStopOrEndsOnEitherHandle) {
-  Watchdog watchdog("WaitForStopOrEndsOnEitherHandle");
+  Watchdog watchdog;
   {
     // The other handle never becomes signalled: the stop event alone ends it.
     TestWorker worker(Body::WaitOnOther);
@@ -139,7 +139,7 @@ TEST(WorkerThreadTest, WaitForStopOrReportsATimeOut) {
 }
 
 TEST(WorkerThreadTest, AThreadThatIgnoresStopIsTerminatedAfterTheTimeOut) {
-  Watchdog watchdog("AThreadThatIgnoresStopIsTerminatedAfterTheTimeOut");
+  Watchdog watchdog;
   TestWorker worker(Body::IgnoreStop);
   worker.StartThread(THREAD_PRIORITY_NORMAL);
   ASSERT_EQ(WaitForSingleObject(worker.running, INFINITE), WAIT_OBJECT_0);

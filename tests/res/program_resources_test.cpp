@@ -57,6 +57,7 @@ TEST_F(Resources, LookUpByNumberNameAndType) {
       {L"NoSuchDialog", RT_DIALOG, false},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     HRSRC found = FindResourceW(nullptr, c.name, c.type);
     EXPECT_EQ(found != nullptr, c.found) << (IS_INTRESOURCE(c.name) ? L"#" : c.name);
     if (found) {
@@ -149,6 +150,7 @@ TEST_F(Resources, MenuHasThePopUpsItemsAndSeparators) {
       {help, 2, {{0, 9, L"Quick Start Guide.."}, {1, 903, L"About..."}}},
   };
   for (const MenuCase &c : cases) {
+    SCOPED_TRACE("menu " + std::to_string(&c - cases));
     EXPECT_EQ(GetMenuItemCount(c.menu), c.count);
     for (const ItemExpectation &item : c.items) {
       EXPECT_EQ(GetMenuItemID(c.menu, item.position), item.id) << item.text;

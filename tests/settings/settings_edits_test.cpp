@@ -27,6 +27,7 @@ TEST(SettingsEdits, ToneModesChangeOnlyTheirThreeBits) {
       {ToneMode::SweepLog, 0xFFF0, 0xFFFB},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases.data()));
     ToneSettings settings;
     settings.flags = c.before;
     SetToneMode(settings, c.mode);

@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_environment.h"
 
 class TempConfigFolder {
@@ -31,14 +30,8 @@ class TempConfigFolder {
   // Where a bare name ends up.
   std::filesystem::path PathOf(const std::string &name) const { return root / kFolder / name; }
 
-  std::string Read(const std::string &name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  void Write(const std::string &name, const std::string &bytes) const {
-    std::filesystem::create_directories(PathOf(name).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
+  std::string Read(const std::string &name) const { return ReadFileBytes(PathOf(name)); }
+  void Write(const std::string &name, const std::string &bytes) const { WriteFileBytes(PathOf(name), bytes); }
 
   std::filesystem::path root;
 

@@ -226,6 +226,7 @@ TEST_F(NoiseTest, PositionAndLength) {
       {0xFFFFFFFF, 2147459069, 50000},
   };
   for (const auto &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     WhiteNoiseSource white(c.ms);
     PinkNoiseSource pink(c.ms);
     for (SoundSource *source :

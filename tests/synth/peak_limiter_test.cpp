@@ -100,6 +100,7 @@ TEST(PeakGainTest, BlockPeak) {
       {{INT32_MAX, -INT32_MAX}, 2, 1, INT32_MAX},
   };
   for (const auto &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     EXPECT_EQ(BlockPeak(c.samples.data(), c.frames, c.channels), c.peak);
   }
 }
@@ -109,6 +110,7 @@ TEST(PeakLimiterTest, FramesPerBlock) {
     int32_t rate, frames;
   } cases[] = {{44100, 1260}, {11025, 315}, {700, 20}, {600, 20}, {400000, 8192}, {286720, 8192}};
   for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "rate " << c.rate);
     EXPECT_EQ(PeakLimiter::FramesPerBlock(c.rate), c.frames) << c.rate;
     SourceRef source(new ScriptSource([](int64_t, int) { return 0; }, 1, 0x200000, c.rate));
     PeakLimiter limiter(source, kThreshold);
@@ -210,6 +212,7 @@ TEST(PeakLimiterTest, ThresholdInForce) {
       {INT32_MAX, 100, 0x3fffff},
   };
   for (const auto &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     SourceRef source(new ScriptSource([](int64_t, int) { return 0; }, 2, c.sourcePeak));
     PeakLimiter limiter(source, c.threshold);
     EXPECT_EQ(limiter.peakValue, c.limiterPeak) << c.sourcePeak;
@@ -246,6 +249,7 @@ TEST(LimiterFactoryTest, WrapsOnlySourcesAboveTheThreshold) {
     bool limited;
   } cases[] = {{0x200000, true}, {kThreshold + 1, true}, {kThreshold, false}, {1000, false}};
   for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "peak " << c.peak);
     SourceRef source(new ScriptSource([](int64_t, int) { return 1; }, 1, c.peak));
     SourceRef result;
     LimiterFactory(kThreshold).Make(result, source);

@@ -50,6 +50,7 @@ TEST(SourceFactoryTest, WaveformChoosesTheSource) {
       {255, 0, 1000, Kind::ToneBank, 1, 2646000},
   };
   for (const auto &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     ToneSettings s;
     s.waveform = c.waveform;
     s.flags = c.flags;

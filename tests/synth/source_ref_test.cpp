@@ -58,6 +58,7 @@ TEST(SoundSourceTest, UnusableParametersAreReplacedAndMarkInvalid) {
       {-1, 2, 44100, 2, true},     {44100, 0, 44100, 1, true},  {INT32_MIN, 0, 44100, 1, true},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     DeathLog log;
     CountingSource source(log, c.rate, c.channels);
     EXPECT_EQ(source.sampleRate, c.wantRate) << c.rate;
@@ -176,6 +177,7 @@ TEST(FilterSourceTest, TakesInnerFormatAndForwardsQueries) {
   };
   const Case cases[] = {{44100, 2, false}, {22050, 1, false}, {0, 2, true}, {8000, 0, true}};
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     DeathLog log;
     auto *inner = new CountingSource(log, c.rate, c.channels);
     SourceRef innerRef(inner);

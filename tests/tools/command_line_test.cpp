@@ -137,6 +137,7 @@ TEST(RenderCommandLine, NumbersMustBeWholeAndInRange) {
       {{"--right-end-freq", "x=1"}, "--right-end-freq: the tone number in 'x=1' is not a whole number"},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases.data()));
     std::vector<std::string> arguments = c.arguments;
     arguments.push_back("out.wav");
     Parsed parsed = Parse(arguments);

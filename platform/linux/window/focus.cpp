@@ -22,6 +22,8 @@ bool Activatable(const WindowPtr &w) {
 
 }  // namespace
 
+bool FocusInside(HWND hwnd) { return Inside(hwnd, Interaction().focus); }
+
 void ActivateWindow(HWND hwnd, bool restoreFocus) {
   WindowPtr w = FindOwn(hwnd);
   if (!w || !w->IsTopLevel() || w->destroying) return;

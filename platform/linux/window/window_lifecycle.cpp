@@ -47,11 +47,6 @@ void FinishDestroy(HWND hwnd) {
   MarkDirty();
 }
 
-bool FocusInside(HWND hwnd) {
-  HWND focus = Interaction().focus;
-  return focus != nullptr && (focus == hwnd || IsChild(hwnd, focus));
-}
-
 // The first visible, enabled child, a WS_TABSTOP one if there is one.
 HWND FirstFocusableChild(const Window &w) {
   HWND fallback = nullptr;

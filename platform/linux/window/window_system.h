@@ -136,6 +136,11 @@ struct InteractionState {
 InteractionState &Interaction();
 
 // Geometry helpers (pixels and cells).
+// The desktop's handle: no window of the table, the root of the tree and the
+// whole screen as a rectangle.
+inline const HWND kDesktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10));
+// Floor division that also rounds negative numbers down.
+int FloorDiv(int value, int divisor);
 bool HasFrame(const Window &w);
 RECT WindowScreenRect(const Window &w);  // pixels, screen coordinates
 RECT ClientScreenRect(const Window &w);  // pixels, screen coordinates
@@ -144,6 +149,9 @@ RECT PixelsToCells(const RECT &pixels);
 RECT WorkArea();  // pixels: the screen below the title row
 bool IsVisibleOnScreen(const Window &w);  // itself and all ancestors visible
 bool IsEnabledInTree(const Window &w);    // itself and all ancestors enabled
+// The style bits under mask equal value in w and in each of its parents up
+// to its top-level window; false when a parent is gone.
+bool LineageHasStyle(const Window &w, DWORD mask, DWORD value);
 HWND RootOf(HWND hwnd);
 // Deepest visible window at a screen cell (enabled or not), top-level windows
 // searched from the top.
@@ -169,6 +177,7 @@ void SyncCells(Window &w);  // resize the cell grid after a geometry change
 void ResetPainter();
 
 // Activation and focus internals.
+bool FocusInside(HWND hwnd);  // the focus is hwnd or one of its descendants
 void ActivateWindow(HWND hwnd, bool restoreFocus);
 // Moves activation and focus away from a window that is being hidden or
 // destroyed (and from the windows it owns).

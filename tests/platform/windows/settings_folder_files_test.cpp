@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_environment.h"
 
 namespace fs = std::filesystem;
@@ -36,14 +37,6 @@ class SettingsFolderFiles : public ::testing::Test {
 
   fs::path folder() const { return root / "roaming" / "Wendrel"; }
 
-  static std::string Contents(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  static void Put(const fs::path &path, const std::string &bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
   static std::vector<std::string> Entries(const fs::path &path) {
     std::vector<std::string> names;
     for (const auto &entry : fs::directory_iterator(path)) names.push_back(entry.path().filename().string());
@@ -73,7 +66,7 @@ TEST_F(SettingsFolderFiles, BareNamesLiveInTheSettingsFolderAndOthersWhereTheySa
             INVALID_HANDLE_VALUE);
   EXPECT_FALSE(fs::exists(folder()));
   ASSERT_TRUE(WriteAll(L"Current.tdf", "abc"));
-  EXPECT_EQ(Contents(folder() / "Current.tdf"), "abc");
+  EXPECT_EQ(ReadFileBytes(folder() / "Current.tdf"), "abc");
 
   HANDLE file = CreateFileW(L"Current.tdf", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -87,29 +80,29 @@ TEST_F(SettingsFolderFiles, BareNamesLiveInTheSettingsFolderAndOthersWhereTheySa
   for (fs::path path : {root / "elsewhere.tdf", root / "sub" / "deeper.tdf"}) {
     fs::create_directories(path.parent_path());
     ASSERT_TRUE(WriteAll(path.wstring(), "xyz")) << path;
-    EXPECT_EQ(Contents(path), "xyz");
+    EXPECT_EQ(ReadFileBytes(path), "xyz");
   }
   ASSERT_TRUE(WriteAll((root / "slashes.tdf").generic_wstring(), "/"));
-  EXPECT_EQ(Contents(root / "slashes.tdf"), "/");
+  EXPECT_EQ(ReadFileBytes(root / "slashes.tdf"), "/");
   EXPECT_EQ(Entries(folder()), std::vector<std::string>{"Current.tdf"});
 }
 
 TEST_F(SettingsFolderFiles, TheOldFileStaysWholeUntilTheNewOneIsClosed) {
-  Put(folder() / "Current.tdf", std::string(2000, 'o'));
+  WriteFileBytes(folder() / "Current.tdf", std::string(2000, 'o'));
   HANDLE file = OpenWrite(L"Current.tdf");
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, "new", 3, &written, nullptr));
-  EXPECT_EQ(Contents(folder() / "Current.tdf"), std::string(2000, 'o'));
+  EXPECT_EQ(ReadFileBytes(folder() / "Current.tdf"), std::string(2000, 'o'));
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(Contents(folder() / "Current.tdf"), "new");
+  EXPECT_EQ(ReadFileBytes(folder() / "Current.tdf"), "new");
   EXPECT_EQ(Entries(folder()), std::vector<std::string>{"Current.tdf"});
 }
 
 // An old file that another program holds open without sharing cannot be
 // replaced: the close reports it, and the old file and nothing else is left.
 TEST_F(SettingsFolderFiles, AFailedReplacementKeepsTheOldFileAndNoTemporary) {
-  Put(folder() / "Current.tdf", "old contents");
+  WriteFileBytes(folder() / "Current.tdf", "old contents");
   HANDLE holder = ::CreateFileW((folder() / "Current.tdf").wstring().c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -117,7 +110,7 @@ TEST_F(SettingsFolderFiles, AFailedReplacementKeepsTheOldFileAndNoTemporary) {
   EXPECT_FALSE(WriteAll(L"Current.tdf", "new contents", &closed));
   EXPECT_FALSE(closed);
   CloseHandle(holder);
-  EXPECT_EQ(Contents(folder() / "Current.tdf"), "old contents");
+  EXPECT_EQ(ReadFileBytes(folder() / "Current.tdf"), "old contents");
   EXPECT_EQ(Entries(folder()), std::vector<std::string>{"Current.tdf"});
 
   // A folder where the file should be fails the open itself.
@@ -140,13 +133,13 @@ TEST_F(SettingsFolderFiles, AWriteRemovesTheTemporariesOfDeadWritersOnly) {
   const std::string own = std::to_string(GetCurrentProcessId());
   std::vector<std::string> kept = {".Current.tdf." + own + "-999999.tmp", ".Current.tdf.x-1.tmp",
                                    ".Other.tdf." + dead + "-1.tmp", "Current.tdf"};
-  for (const std::string &name : kept) Put(folder() / name, "partial");
-  Put(folder() / (".Current.tdf." + dead + "-1.tmp"), "partial");
+  for (const std::string &name : kept) WriteFileBytes(folder() / name, "partial");
+  WriteFileBytes(folder() / (".Current.tdf." + dead + "-1.tmp"), "partial");
 
   ASSERT_TRUE(WriteAll(L"Current.tdf", "new contents"));
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(Entries(folder()), kept);
-  EXPECT_EQ(Contents(folder() / "Current.tdf"), "new contents");
+  EXPECT_EQ(ReadFileBytes(folder() / "Current.tdf"), "new contents");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/helper_window.h"
 #include "tests/support/resource_bytes.h"
 #include "ui_test_support.h"
 
@@ -20,16 +21,6 @@ struct EditRun {
   bool modified = false;
   HWND dialog = nullptr;
 };
-
-std::function<void()> g_helperAction;
-
-LRESULT CALLBACK HelperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 5 && g_helperAction) {
-    g_helperAction();
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
 INT_PTR CALLBACK EditDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   EditRun *run = reinterpret_cast<EditRun *>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -84,12 +75,7 @@ class DialogTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = HelperProc;
-    wc.lpszClassName = L"Helper";
-    RegisterClassW(&wc);
-    helper = CreateWindowExW(0, L"Helper", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    g_helperAction = nullptr;
+    helper = CreateHelperWindow();
   }
   void TearDown() override {
     g_helperAction = nullptr;
@@ -200,7 +186,7 @@ TEST_F(DialogTest, PostedMessagesFromAnotherThreadRunInsideTheModalLoop) {
   run.text = L"x";
   run.onInit = [&](HWND dialog) {
     g_helperAction = [dialog] { EndDialog(dialog, 77); };
-    poster = std::thread([this] { PostMessageW(helper, WM_USER + 5, 0, 0); });
+    poster = std::thread([this] { PostMessageW(helper, kHelperMessage, 0, 0); });
   };
   EXPECT_EQ(Run(run), 77);
   poster.join();
@@ -240,13 +226,14 @@ TEST_F(DialogTest, MessageBoxShowsCaptionAndLinesAndReturnsOk) {
     UINT type;
   } cases[] = {{VK_RETURN, MB_OK}, {VK_ESCAPE, MB_OK | MB_ICONEXCLAMATION}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << c.key);
     std::vector<std::wstring> screen;
     bool ownerEnabled = true;
     g_helperAction = [&] {
       screen = DumpScreen();
       ownerEnabled = IsWindowEnabled(parent) != FALSE;
     };
-    PostMessageW(helper, WM_USER + 5, 0, 0);
+    PostMessageW(helper, kHelperMessage, 0, 0);
     Key(c.key);
     EXPECT_EQ(MessageBoxW(parent, L"Step 1.\r\nStep 2.\r\n\r\nThe end.", L"Wendrel Help", c.type), IDOK);
     EXPECT_FALSE(ownerEnabled);
@@ -273,7 +260,7 @@ TEST_F(DialogTest, MessageBoxShowsCaptionAndLinesAndReturnsOk) {
     std::wstring text = DumpScreen()[static_cast<size_t>(row)];
     InjectClick(static_cast<int>(text.find(L"OK")), row);
   };
-  PostMessageW(helper, WM_USER + 5, 0, 0);
+  PostMessageW(helper, kHelperMessage, 0, 0);
   EXPECT_EQ(MessageBoxW(parent, L"Unable to start playback.", L"Sound Play Error", MB_OK | MB_ICONEXCLAMATION), IDOK);
 }
 

@@ -96,6 +96,7 @@ TEST_F(EditTest, WidthLimitsTypingUnlessTheBoxScrolls) {
       {WS_BORDER | ES_AUTOHSCROLL, 12, 30},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "style " << c.style << ", " << c.columns << " columns");
     HWND edit = MakeEdit(c.style, c.columns);
     InjectText(std::wstring(30, L'9'));
     Pump();

@@ -5,48 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/linux/screen/screen.h"
 #include "platform/linux/window/screen_session.h"
 #include "res/program_resources.h"
-
-// Aborts the process when a test does not finish in time, so that a modal
-// loop that never ends fails the run instead of blocking it.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds = 20)
-      : thread([this, seconds] {
-          std::unique_lock<std::mutex> lock(mutex);
-          if (!done.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished; })) {
-            std::fprintf(stderr, "watchdog: the test did not finish in %d s\n", seconds);
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      finished = true;
-    }
-    done.notify_all();
-    thread.join();
-  }
-
- private:
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
-  std::thread thread;
-};
+#include "tests/support/watchdog.h"
 
 // What the recording parent got: WM_COMMAND and WM_NOTIFY, copied out.
 struct Received {

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
+#include "tests/support/test_environment.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -28,35 +31,18 @@ class FilesTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "wendrel-files-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root = pattern;
-    Save("XDG_CONFIG_HOME", savedXdg);
-    Save("HOME", savedHome);
+    savedXdg = GetEnvironment("XDG_CONFIG_HOME");
+    savedHome = GetEnvironment("HOME");
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     setenv("HOME", (root / "home").c_str(), 1);
   }
 
   void TearDown() override {
-    Restore("XDG_CONFIG_HOME", savedXdg);
-    Restore("HOME", savedHome);
+    SetEnvironment("XDG_CONFIG_HOME", savedXdg);
+    SetEnvironment("HOME", savedHome);
     fs::remove_all(root);
   }
 
-  static void Save(const char *name, std::optional<std::string> &slot) {
-    const char *value = std::getenv(name);
-    if (value) slot = value;
-  }
-  static void Restore(const char *name, const std::optional<std::string> &slot) {
-    if (slot) setenv(name, slot->c_str(), 1);
-    else unsetenv(name);
-  }
-
-  static std::string Contents(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  static void Put(const fs::path &path, const std::string &bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
   static std::wstring Wide(const fs::path &path) { return path.wstring(); }
 
   static HANDLE OpenRead(const std::wstring &name) {
@@ -107,7 +93,7 @@ TEST_F(FilesTest, BareNamesLiveInTheSettingsFolderWhichTheFirstWriteCreates) {
 
     EXPECT_EQ(OpenRead(L"Current.tdf"), INVALID_HANDLE_VALUE);
     ASSERT_TRUE(WriteAll(L"Current.tdf", "abc"));
-    EXPECT_EQ(Contents(root / c.expected), "abc");
+    EXPECT_EQ(ReadFileBytes(root / c.expected), "abc");
     EXPECT_EQ(fs::status(root / c.expected).type(), fs::file_type::regular);
 
     HANDLE file = OpenRead(L"Current.tdf");
@@ -124,18 +110,18 @@ TEST_F(FilesTest, BareNamesLiveInTheSettingsFolderWhichTheFirstWriteCreates) {
 TEST_F(FilesTest, NamesWithASlashAreUsedAsTheyStand) {
   fs::path path = root / "elsewhere.tdf";
   ASSERT_TRUE(WriteAll(Wide(path), "xyz"));
-  EXPECT_EQ(Contents(path), "xyz");
+  EXPECT_EQ(ReadFileBytes(path), "xyz");
   EXPECT_FALSE(fs::exists(root / "config"));
 }
 
 TEST_F(FilesTest, NonAsciiNamesBecomeUtf8OnDisk) {
   ASSERT_TRUE(WriteAll(L"T\u00f6ne \u266b.tdf", "1"));
-  EXPECT_EQ(Contents(root / "config/wendrel" / "T\xc3\xb6ne \xe2\x99\xab.tdf"), "1");
+  EXPECT_EQ(ReadFileBytes(root / "config/wendrel" / "T\xc3\xb6ne \xe2\x99\xab.tdf"), "1");
 }
 
 TEST_F(FilesTest, ReadsStopAtTheEndOfTheFile) {
   fs::path path = root / "data.bin";
-  Put(path, "0123456789");
+  WriteFileBytes(path, "0123456789");
   HANDLE file = OpenRead(Wide(path));
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   char buffer[16] = {};
@@ -152,12 +138,12 @@ TEST_F(FilesTest, ReadsStopAtTheEndOfTheFile) {
   EXPECT_FALSE(WriteFile(file, "x", 1, &written, nullptr));
   EXPECT_EQ(written, 0u);
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(Contents(path), "0123456789");
+  EXPECT_EQ(ReadFileBytes(path), "0123456789");
 }
 
 TEST_F(FilesTest, OpeningFailsForWhatCannotBeOpened) {
   fs::create_directories(root / "folder");
-  Put(root / "plain", "p");
+  WriteFileBytes(root / "plain", "p");
   struct Case {
     const char *what;
     std::wstring name;
@@ -179,47 +165,47 @@ TEST_F(FilesTest, OpeningFailsForWhatCannotBeOpened) {
     EXPECT_EQ(CreateFileW(c.name.c_str(), c.access, 0, nullptr, c.disposition, FILE_ATTRIBUTE_NORMAL, nullptr),
               INVALID_HANDLE_VALUE);
   }
-  EXPECT_EQ(Contents(root / "plain"), "p");
+  EXPECT_EQ(ReadFileBytes(root / "plain"), "p");
   EXPECT_EQ(CreateFileW(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
 }
 
 TEST_F(FilesTest, AFolderThatCannotBeCreatedFailsTheOpen) {
-  Put(root / "blocker", "not a folder");
+  WriteFileBytes(root / "blocker", "not a folder");
   setenv("XDG_CONFIG_HOME", (root / "blocker").c_str(), 1);
   EXPECT_EQ(OpenWrite(L"Current.tdf"), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Contents(root / "blocker"), "not a folder");
+  EXPECT_EQ(ReadFileBytes(root / "blocker"), "not a folder");
 }
 
 TEST_F(FilesTest, TheOldFileStaysWholeUntilTheNewOneIsClosed) {
   fs::path path = root / "config/wendrel/Current.tdf";
-  Put(path, "old contents");
+  WriteFileBytes(path, "old contents");
   HANDLE file = OpenWrite(L"Current.tdf");
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, "new", 3, &written, nullptr));
   EXPECT_EQ(written, 3u);
-  EXPECT_EQ(Contents(path), "old contents");
+  EXPECT_EQ(ReadFileBytes(path), "old contents");
   char buffer[4];
   DWORD read = 99;
   EXPECT_FALSE(ReadFile(file, buffer, 4, &read, nullptr));
   EXPECT_EQ(read, 0u);
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(Contents(path), "new");
+  EXPECT_EQ(ReadFileBytes(path), "new");
   EXPECT_EQ(Entries(path.parent_path()), std::vector<std::string>{"Current.tdf"});
 }
 
 TEST_F(FilesTest, CreateAlwaysWithoutAWriteLeavesAnEmptyFile) {
   fs::path path = root / "config/wendrel/Current.tdf";
-  Put(path, "old");
+  WriteFileBytes(path, "old");
   HANDLE file = OpenWrite(L"Current.tdf");
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(Contents(path), "");
+  EXPECT_EQ(ReadFileBytes(path), "");
 }
 
 TEST_F(FilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   fs::path path = root / "config/wendrel/Current.tdf";
-  Put(path, "old contents");
+  WriteFileBytes(path, "old contents");
   // A file-size limit makes the write itself fail, even for root, for whom
   // folder permissions mean nothing.
   rlimit saved;
@@ -242,13 +228,13 @@ TEST_F(FilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_FALSE(wrote);
   EXPECT_LT(written, big.size());
   EXPECT_FALSE(closed);
-  EXPECT_EQ(Contents(path), "old contents");
+  EXPECT_EQ(ReadFileBytes(path), "old contents");
   EXPECT_EQ(Entries(path.parent_path()), std::vector<std::string>{"Current.tdf"});
 }
 
 TEST_F(FilesTest, AWriteRemovesTheTemporariesOfKilledWritersOnly) {
   fs::path folder = root / "config/wendrel";
-  Put(folder / "Current.tdf", "old contents");
+  WriteFileBytes(folder / "Current.tdf", "old contents");
   // The id of a process that has ended: a child that exits at once.
   pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -258,7 +244,7 @@ TEST_F(FilesTest, AWriteRemovesTheTemporariesOfKilledWritersOnly) {
   std::string live = ".Current.tdf." + std::to_string(getpid()) + "-999999.tmp";
   for (const std::string &name : {dead, live, std::string(".Other.tdf.") + std::to_string(child) + "-1.tmp",
                                   std::string(".Current.tdf.x-1.tmp")}) {
-    Put(folder / name, "partial");
+    WriteFileBytes(folder / name, "partial");
   }
 
   ASSERT_TRUE(WriteAll(L"Current.tdf", "new contents"));
@@ -270,19 +256,19 @@ TEST_F(FilesTest, AWriteRemovesTheTemporariesOfKilledWritersOnly) {
   std::sort(entries.begin(), entries.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(entries, expected);
-  EXPECT_EQ(Contents(folder / "Current.tdf"), "new contents");
+  EXPECT_EQ(ReadFileBytes(folder / "Current.tdf"), "new contents");
 }
 
 TEST_F(FilesTest, ReplacingKeepsTheOldPermissionsAndFollowsLinks) {
   fs::path target = root / "real.tdf";
   fs::path link = root / "link.tdf";
-  Put(target, "old");
+  WriteFileBytes(target, "old");
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(target, link);
 
   ASSERT_TRUE(WriteAll(Wide(link), "new"));
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Contents(target), "new");
+  EXPECT_EQ(ReadFileBytes(target), "new");
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
 

@@ -5,18 +5,9 @@
 
 #include "../controls/ui_test_support.h"
 #include "platform/linux/shell/menu_tracker.h"
+#include "tests/support/helper_window.h"
 
 namespace {
-
-std::function<void()> g_helperAction;
-
-LRESULT CALLBACK HelperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 5 && g_helperAction) {
-    g_helperAction();
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
 // The main window's set-up: the bar from resource 101, the window made shorter
 // for it, then the tool bar images and the six buttons.
@@ -44,12 +35,7 @@ class MenuBarTest : public HeadlessTest {
     menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETMENU, 0, 0));
     ASSERT_NE(menu, nullptr);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = HelperProc;
-    wc.lpszClassName = L"Helper";
-    RegisterClassW(&wc);
-    helper = CreateWindowExW(0, L"Helper", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    g_helperAction = nullptr;
+    helper = CreateHelperWindow();
     SetFocus(parent);
     Pump();
     Log().clear();
@@ -65,7 +51,7 @@ class MenuBarTest : public HeadlessTest {
     ParentHook() = [this, action](HWND, UINT message, WPARAM, LPARAM) {
       if (message != WM_INITMENUPOPUP || g_helperAction) return;
       g_helperAction = action;
-      PostMessageW(helper, WM_USER + 5, 0, 0);
+      PostMessageW(helper, kHelperMessage, 0, 0);
     };
   }
 
@@ -133,6 +119,7 @@ TEST_F(MenuBarTest, GreyedItemsAreNotChosen) {
       {{Alt('T'), K(VK_DOWN), K(VK_DOWN), K(VK_RETURN), K(VK_ESCAPE)}, {}},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     Log().clear();
     for (const KeyStroke &k : c.keys) Key(k.vk, false, false, k.alt);
     Pump();
@@ -151,6 +138,7 @@ TEST_F(MenuBarTest, ToolBarKeysAndClicksSendTheirCommands) {
     WORD command;
   } cases[] = {{L'p', 21, 301}, {L's', 24, 302}, {L'+', 27, 303}, {L'-', 30, 304}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << static_cast<char>(c.ch));
     Log().clear();
     InjectText(std::wstring(1, c.ch));
     Pump();
@@ -285,7 +273,7 @@ TEST_F(MenuBarTest, AnOpenPopUpShowsItemStatesChangedWhileItIsOpen) {
         after = look(c.item);
         Key(VK_F10);
       };
-      PostMessageW(helper, WM_USER + 5, 0, 0);
+      PostMessageW(helper, kHelperMessage, 0, 0);
     };
     for (const KeyStroke &k : c.keys) Key(k.vk, false, false, k.alt);
     Pump();
@@ -333,7 +321,7 @@ TEST_F(MenuBarTest, PostedMessagesFromAnotherThreadRunWhileAPopUpIsOpen) {
       dispatched = IsMenuTracking();
       Key(VK_ESCAPE);
     };
-    poster = std::thread([this] { PostMessageW(helper, WM_USER + 5, 0, 0); });
+    poster = std::thread([this] { PostMessageW(helper, kHelperMessage, 0, 0); });
   };
   Key('H', false, false, true);
   Pump();

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "tests/platform/linux/threads/watchdog.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "platform/platform.h"
 #include "platform/linux/wave_out/wave_out_faults.h"
-#include "tests/platform/linux/threads/watchdog.h"
+#include "tests/support/watchdog.h"
 
 struct TestBuffer {
   // Never an empty vector: an empty buffer still has data memory, as the

@@ -31,7 +31,11 @@ TEST_F(WindowFinder, FindsATopLevelWindowOfThisProcessByClassAndTitle) {
       {kClass, nullptr, main},     {kClass, L"Other", nullptr},       {L"LMainWindow", L"Wendrel", nullptr},
       {kClass, L"Child", nullptr},  // children are not found
   };
-  for (const Case &c : cases) EXPECT_EQ(FindWindowW(c.cls, c.title), c.expected);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "class " << (c.cls ? c.cls : L"(any)") << ", title "
+                                    << (c.title ? c.title : L"(any)"));
+    EXPECT_EQ(FindWindowW(c.cls, c.title), c.expected);
+  }
   EXPECT_TRUE(SetForegroundWindow(main));
   DestroyWindow(main);
   EXPECT_EQ(FindWindowW(kClass, L"Wendrel"), nullptr);

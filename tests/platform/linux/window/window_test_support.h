@@ -4,19 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/linux/screen/terminal_input_parser.h"
 #include "platform/linux/window/screen_session.h"
+#include "tests/support/watchdog.h"
 
 namespace window_test {
 
@@ -58,34 +53,6 @@ inline std::vector<Recorded> OfKind(UINT kind) {
   }
   return picked;
 }
-
-// Aborts the test program if a test hangs, so a bug fails instead of
-// blocking the run.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds = 20)
-      : thread([this, seconds] {
-          std::unique_lock<std::mutex> guard(lock);
-          if (!done.wait_for(guard, std::chrono::seconds(seconds), [this] { return finished; })) {
-            std::fprintf(stderr, "watchdog: test hung for %d s\n", seconds);
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      finished = true;
-    }
-    done.notify_all();
-    thread.join();
-  }
-
- private:
-  std::mutex lock;
-  std::condition_variable done;
-  bool finished = false;
-  std::thread thread;
-};
 
 // Delivers everything that is waiting, as a message loop would, without
 // blocking.
