@@ -22,7 +22,7 @@ int32_t SegmentPoint(double entry) {
 }  // namespace
 
 PinkNoiseSource::PinkNoiseSource(uint32_t durationMs)
-    : SoundSource(44100, 1, 0x200000), cursor(durationMs) {
+    : GeneratorSource(1, durationMs) {
   noiseTable.reset(new (std::nothrow) double[kTableSize]);
   if (!noiseTable) {
     MarkInvalid();
@@ -82,16 +82,4 @@ void PinkNoiseSource::Render(int32_t *buffer, int32_t frames) {
   }
   b0 = s0, b1 = s1, b2 = s2, b3 = s3, b4 = s4, b5 = s5, b6 = s6;
   cursor.Advance(frames);
-}
-
-int32_t PinkNoiseSource::GetPosition() {
-  return cursor.Position();
-}
-
-int32_t PinkNoiseSource::GetLength() {
-  return cursor.Length(sampleRate);
-}
-
-void PinkNoiseSource::Seek(int32_t frame) {
-  cursor.Seek(frame);
 }

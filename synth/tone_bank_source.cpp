@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int32_t kSampleRate = 44100;
-constexpr int32_t kPeakValue = 0x200000;
 constexpr double kExpSweepDivisor = 1.718281828459045;  // e − 1
 
 // Frames summed at a time into a stack buffer between the oscillator loops;
@@ -31,8 +29,8 @@ void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames
 }  // namespace
 
 ToneBankSource::ToneBankSource(const ToneSettings &settings)
-    : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue),
-      cursor((settings.flags & kFlagDuration) ? settings.durationMs : 0) {
+    : GeneratorSource((settings.flags & kFlagStereo) ? 2 : 1,
+                      (settings.flags & kFlagDuration) ? settings.durationMs : 0) {
 
   wavetable.reset(new (std::nothrow) int32_t[kWavetableSize]);
   if (!wavetable) {
@@ -125,16 +123,4 @@ void ToneBankSource::UpdateSweep(int64_t frame) {
       right[j].SetSweepPosition(t);
     }
   }
-}
-
-int32_t ToneBankSource::GetPosition() {
-  return cursor.Position();
-}
-
-int32_t ToneBankSource::GetLength() {
-  return cursor.Length(sampleRate);
-}
-
-void ToneBankSource::Seek(int32_t frame) {
-  cursor.Seek(frame);
 }
