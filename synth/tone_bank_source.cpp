@@ -6,6 +6,7 @@
 
 #include "synth/correctly_rounded_exp.h"
 #include "synth/duration_frames.h"
+#include "synth/tone_sum.h"
 
 namespace {
 
@@ -14,17 +15,6 @@ constexpr double kExpSweepDivisor = 1.718281828459045;  // e − 1
 // Frames summed at a time into a stack buffer between the oscillator loops;
 // small enough for the stack, large enough that the per-span work is noise.
 constexpr int kSpanFrames = 256;
-
-// Sums over the channel's oscillators, in 32-bit wrapping arithmetic. The
-// order of tones and frames does not change a wrapping integer sum, so each
-// oscillator runs over the whole span in turn.
-void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
-              const int32_t *wavetable) {
-  std::memset(sums, 0, sizeof(uint32_t) * static_cast<size_t>(frames));
-  for (int j = 0; j < toneCount; ++j) {
-    oscillators[j].Accumulate(sums, frames, wavetable);
-  }
-}
 
 }  // namespace
 
@@ -94,7 +84,8 @@ void ToneBankSource::Render(int32_t *buffer, int32_t frames) {
 
 void ToneBankSource::RenderSpan(int32_t *out, int frames) {
   uint32_t sums[kSpanFrames];
-  SumTones(left, toneCount, sums, frames, wavetable.get());
+  const SimdPath path = CurrentSimdPath();
+  SumTones(path, left, toneCount, sums, frames, wavetable.get());
   if (!stereo) {
     for (int k = 0; k < frames; ++k) {
       out[k] = static_cast<int32_t>(sums[k]);
@@ -104,7 +95,7 @@ void ToneBankSource::RenderSpan(int32_t *out, int frames) {
   for (int k = 0; k < frames; ++k) {
     out[2 * k] = static_cast<int32_t>(sums[k]);
   }
-  SumTones(right, toneCount, sums, frames, wavetable.get());
+  SumTones(path, right, toneCount, sums, frames, wavetable.get());
   for (int k = 0; k < frames; ++k) {
     out[2 * k + 1] = static_cast<int32_t>(sums[k]);
   }

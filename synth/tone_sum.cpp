@@ -1,0 +1,152 @@
+#include "synth/tone_sum.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+void SumTones(SimdPath path, Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
+              const int32_t *wavetable) {
+  switch (path) {
+    case SimdPath::kAvx2:
+      SumTonesAvx2(oscillators, toneCount, sums, frames, wavetable);
+      return;
+    case SimdPath::kPlain:
+      break;
+  }
+  SumTonesPlain(oscillators, toneCount, sums, frames, wavetable);
+}
+
+void SumTonesPlain(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
+                   const int32_t *wavetable) {
+  std::memset(sums, 0, sizeof(uint32_t) * static_cast<size_t>(frames));
+  for (int j = 0; j < toneCount; ++j) {
+    oscillators[j].Accumulate(sums, frames, wavetable);
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+namespace {
+
+// FixedMul24 in eight lanes: the same pieces, products and shifts, each
+// product's low 32 bits as the plain version keeps them.
+__attribute__((target("avx2"))) inline __m256i FixedMul24x8(__m256i a, __m256i gainLow,
+                                                             __m256i gainHigh) {
+  const __m256i aLow = _mm256_and_si256(a, _mm256_set1_epi32(0xFFF));
+  const __m256i aHigh = _mm256_srai_epi32(a, 12);
+  const __m256i lowByHigh = _mm256_srai_epi32(_mm256_mullo_epi32(aLow, gainHigh), 12);
+  const __m256i highByLow = _mm256_srai_epi32(_mm256_mullo_epi32(aHigh, gainLow), 12);
+  return _mm256_add_epi32(_mm256_add_epi32(lowByHigh, highByLow), _mm256_mullo_epi32(aHigh, gainHigh));
+}
+
+// Eight tones, one per lane: their phases, increments and gains, and which
+// lanes sound (a tone of the bank with a gain above 0).
+struct Lanes {
+  __m256i phase;
+  __m256i increment;
+  __m256i gainLow;
+  __m256i gainHigh;
+  __m256i sounding;
+};
+
+__attribute__((target("avx2"))) Lanes LoadLanes(const Oscillator *oscillators, int count) {
+  alignas(32) int32_t phase[8] = {}, increment[8] = {}, gainLow[8] = {}, gainHigh[8] = {},
+                      sounding[8] = {};
+  for (int j = 0; j < count; ++j) {
+    phase[j] = static_cast<int32_t>(oscillators[j].phase);
+    increment[j] = static_cast<int32_t>(oscillators[j].increment);
+    gainLow[j] = oscillators[j].gain & 0xFFF;
+    gainHigh[j] = oscillators[j].gain >> 12;
+    sounding[j] = oscillators[j].gain != 0 ? -1 : 0;
+  }
+  Lanes lanes;
+  lanes.phase = _mm256_load_si256(reinterpret_cast<const __m256i *>(phase));
+  lanes.increment = _mm256_load_si256(reinterpret_cast<const __m256i *>(increment));
+  lanes.gainLow = _mm256_load_si256(reinterpret_cast<const __m256i *>(gainLow));
+  lanes.gainHigh = _mm256_load_si256(reinterpret_cast<const __m256i *>(gainHigh));
+  lanes.sounding = _mm256_load_si256(reinterpret_cast<const __m256i *>(sounding));
+  return lanes;
+}
+
+__attribute__((target("avx2"))) void StorePhases(Oscillator *oscillators, int count, __m256i phases) {
+  alignas(32) uint32_t phase[8];
+  _mm256_store_si256(reinterpret_cast<__m256i *>(phase), phases);
+  for (int j = 0; j < count; ++j) {
+    oscillators[j].phase = phase[j];
+  }
+}
+
+// One step of eight tones: the new phases' table entries, 0 in the lanes that
+// do not sound (their loads are skipped), through the gains unless all are
+// unity, where FixedMul24 would give the entries unchanged.
+template <bool kUnity>
+__attribute__((target("avx2"))) inline __m256i StepLanes(Lanes &lanes, const int32_t *whole) {
+  lanes.phase = _mm256_add_epi32(lanes.phase, lanes.increment);
+  const __m256i entries = _mm256_mask_i32gather_epi32(
+      _mm256_setzero_si256(), whole, _mm256_srli_epi32(lanes.phase, 17), lanes.sounding, 4);
+  return kUnity ? entries : FixedMul24x8(entries, lanes.gainLow, lanes.gainHigh);
+}
+
+__attribute__((target("avx2"))) inline uint32_t SumOfLanes(__m256i v) {
+  __m128i sum = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(sum));
+}
+
+template <bool kSixteen, bool kUnity>
+__attribute__((target("avx2"))) void SumLanes(Lanes &low, Lanes &high, uint32_t *sums, int frames,
+                                              const int32_t *whole) {
+  for (int k = 0; k < frames; ++k) {
+    __m256i values = StepLanes<kUnity>(low, whole);
+    if (kSixteen) {
+      values = _mm256_add_epi32(values, StepLanes<kUnity>(high, whole));
+    }
+    sums[k] = SumOfLanes(values);
+  }
+}
+
+constexpr int kFewestTonesSideBySide = 4;
+
+}  // namespace
+
+__attribute__((target("avx2"))) void SumTonesAvx2(Oscillator *oscillators, int toneCount,
+                                                  uint32_t *sums, int frames, const int32_t *wavetable) {
+  // Impulses are not read from a table; a bank's tones are all impulses or none.
+  // A few tones run faster one after another than side by side, where most
+  // lanes would idle and every frame pays for summing the lanes.
+  if (toneCount < kFewestTonesSideBySide || toneCount > 16 || oscillators[0].isImpulse) {
+    SumTonesPlain(oscillators, toneCount, sums, frames, wavetable);
+    return;
+  }
+  const int lowCount = std::min(toneCount, 8);
+  const int highCount = toneCount - lowCount;
+  Lanes low = LoadLanes(oscillators, lowCount);
+  Lanes high = LoadLanes(oscillators + lowCount, highCount);
+  bool unity = true;
+  for (int j = 0; j < toneCount; ++j) {
+    unity = unity && (oscillators[j].gain == UnityGain || oscillators[j].gain == 0);
+  }
+  const bool sixteen = highCount > 0;
+  if (sixteen) {
+    unity ? SumLanes<true, true>(low, high, sums, frames, wavetable)
+          : SumLanes<true, false>(low, high, sums, frames, wavetable);
+  } else {
+    unity ? SumLanes<false, true>(low, high, sums, frames, wavetable)
+          : SumLanes<false, false>(low, high, sums, frames, wavetable);
+  }
+  StorePhases(oscillators, lowCount, low.phase);
+  StorePhases(oscillators + lowCount, highCount, high.phase);
+}
+
+#else
+
+void SumTonesAvx2(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
+                  const int32_t *wavetable) {
+  SumTonesPlain(oscillators, toneCount, sums, frames, wavetable);
+}
+
+#endif
