@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
+#include "synth/fixed_mul24_lanes.h"
 
 void SumTones(SimdPath path, Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
               const int32_t *wavetable) {
@@ -30,17 +28,6 @@ void SumTonesPlain(Oscillator *oscillators, int toneCount, uint32_t *sums, int f
 #if defined(__x86_64__) || defined(__i386__)
 
 namespace {
-
-// FixedMul24 in eight lanes: the same pieces, products and shifts, each
-// product's low 32 bits as the plain version keeps them.
-__attribute__((target("avx2"))) inline __m256i FixedMul24x8(__m256i a, __m256i gainLow,
-                                                             __m256i gainHigh) {
-  const __m256i aLow = _mm256_and_si256(a, _mm256_set1_epi32(0xFFF));
-  const __m256i aHigh = _mm256_srai_epi32(a, 12);
-  const __m256i lowByHigh = _mm256_srai_epi32(_mm256_mullo_epi32(aLow, gainHigh), 12);
-  const __m256i highByLow = _mm256_srai_epi32(_mm256_mullo_epi32(aHigh, gainLow), 12);
-  return _mm256_add_epi32(_mm256_add_epi32(lowByHigh, highByLow), _mm256_mullo_epi32(aHigh, gainHigh));
-}
 
 // Eight tones, one per lane: their phases, increments and gains, and which
 // lanes sound (a tone of the bank with a gain above 0).
@@ -87,7 +74,7 @@ __attribute__((target("avx2"))) inline __m256i StepLanes(Lanes &lanes, const int
   lanes.phase = _mm256_add_epi32(lanes.phase, lanes.increment);
   const __m256i entries = _mm256_mask_i32gather_epi32(
       _mm256_setzero_si256(), whole, _mm256_srli_epi32(lanes.phase, 17), lanes.sounding, 4);
-  return kUnity ? entries : FixedMul24x8(entries, lanes.gainLow, lanes.gainHigh);
+  return kUnity ? entries : FixedMul24Lanes(entries, lanes.gainLow, lanes.gainHigh);
 }
 
 __attribute__((target("avx2"))) inline uint32_t SumOfLanes(__m256i v) {
