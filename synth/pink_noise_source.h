@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "synth/generator_source.h"
+#include "synth/pink_filter.h"
 
 class PinkNoiseSource final : public GeneratorSource {
  public:
@@ -29,5 +30,5 @@ class PinkNoiseSource final : public GeneratorSource {
   int32_t readIndex = 0;
   int32_t segmentEnd = kTableSize;
   int32_t segmentIndex = 0;
-  double b0 = 0.0, b1 = 0.0, b2 = 0.0, b3 = 0.0, b4 = 0.0, b5 = 0.0, b6 = 0.0;
+  PinkFilterState filter;
 };
