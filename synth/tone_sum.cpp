@@ -39,22 +39,27 @@ struct Lanes {
   __m256i sounding;
 };
 
+// The fields of up to eight oscillators gathered straight into lanes (stored
+// one by one and loaded as a vector, they would wait for every store first).
 __attribute__((target("avx2"))) Lanes LoadLanes(const Oscillator *oscillators, int count) {
-  alignas(32) int32_t phase[8] = {}, increment[8] = {}, gainLow[8] = {}, gainHigh[8] = {},
-                      sounding[8] = {};
-  for (int j = 0; j < count; ++j) {
-    phase[j] = static_cast<int32_t>(oscillators[j].phase);
-    increment[j] = static_cast<int32_t>(oscillators[j].increment);
-    gainLow[j] = oscillators[j].gain & 0xFFF;
-    gainHigh[j] = oscillators[j].gain >> 12;
-    sounding[j] = oscillators[j].gain != 0 ? -1 : 0;
-  }
+  static_assert(sizeof(Oscillator) % sizeof(int32_t) == 0);
+  constexpr int32_t kStride = sizeof(Oscillator) / sizeof(int32_t);
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i inBank = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), lane);
+  const __m256i offsets = _mm256_mullo_epi32(lane, _mm256_set1_epi32(kStride));
+  const auto field = [&](const void *first) __attribute__((target("avx2"))) {
+    return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), static_cast<const int *>(first),
+                                       offsets, inBank, 4);
+  };
   Lanes lanes;
-  lanes.phase = _mm256_load_si256(reinterpret_cast<const __m256i *>(phase));
-  lanes.increment = _mm256_load_si256(reinterpret_cast<const __m256i *>(increment));
-  lanes.gainLow = _mm256_load_si256(reinterpret_cast<const __m256i *>(gainLow));
-  lanes.gainHigh = _mm256_load_si256(reinterpret_cast<const __m256i *>(gainHigh));
-  lanes.sounding = _mm256_load_si256(reinterpret_cast<const __m256i *>(sounding));
+  lanes.phase = field(&oscillators->phase);
+  lanes.increment = field(&oscillators->increment);
+  const __m256i gain = field(&oscillators->gain);
+  lanes.gainLow = _mm256_and_si256(gain, _mm256_set1_epi32(0xFFF));
+  lanes.gainHigh = _mm256_srai_epi32(gain, 12);
+  // Lanes past the bank hold a gain of 0 as well.
+  lanes.sounding = _mm256_xor_si256(_mm256_cmpeq_epi32(gain, _mm256_setzero_si256()),
+                                    _mm256_set1_epi32(-1));
   return lanes;
 }
 
