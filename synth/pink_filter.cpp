@@ -108,7 +108,7 @@ __attribute__((target("avx2"))) void RunPinkFilterAvx2(const double *input, int3
   for (int32_t start = 0; start < count; start += kPinkPassSamples) {
     const int32_t n = std::min(count - start, kPinkPassSamples);
     const double *in = input + start;
-    for (int32_t k = 0; k < n; ++k) {
+    const auto pole = [&](int32_t k) __attribute__((target("avx2"))) {
       const double w = in[k];
       s03 = _mm256_add_pd(_mm256_mul_pd(s03, pole03), _mm256_mul_pd(_mm256_set1_pd(w), gain03));
       s45 = _mm_add_pd(_mm_mul_pd(s45, pole45), _mm_mul_pd(_mm_set1_pd(w), gain45));
@@ -116,13 +116,28 @@ __attribute__((target("avx2"))) void RunPinkFilterAvx2(const double *input, int3
       _mm_store_pd(poles45[k], s45);
       s6s[k] = s6;
       s6 = w * 0.115926;
-    }
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {
+    };
+    const auto sumsOfFour = [&](int32_t k) __attribute__((target("avx2"))) {
       _mm_storeu_si128(reinterpret_cast<__m128i *>(out + start + k),
                        PinkSumsOfFour(in + k, s6s + k, poles03 + k, poles45 + k));
+    };
+    // The sums of the four samples before run beside the poles of the next
+    // four, filling the time the poles' chain leaves the adders idle.
+    const int32_t whole = n - n % 4;
+    for (int32_t k = 0; k < whole; k += 4) {
+      pole(k);
+      pole(k + 1);
+      pole(k + 2);
+      pole(k + 3);
+      if (k > 0) {
+        sumsOfFour(k - 4);
+      }
     }
-    for (; k < n; ++k) {
+    if (whole > 0) {
+      sumsOfFour(whole - 4);
+    }
+    for (int32_t k = whole; k < n; ++k) {
+      pole(k);
       double sum = in[k] * 0.5362 + s6s[k];
       sum = sum + poles45[k][1];
       sum = sum + poles45[k][0];
