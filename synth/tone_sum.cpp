@@ -89,15 +89,41 @@ __attribute__((target("avx2"))) inline uint32_t SumOfLanes(__m256i v) {
   return static_cast<uint32_t>(_mm_cvtsi128_si32(sum));
 }
 
+// The lane sums of eight registers, v[f] giving lane f of the result: two
+// rounds of pairwise additions, then the two halves added.
+__attribute__((target("avx2"))) inline __m256i SumsOfEight(const __m256i *v) {
+  const __m256i a0 = _mm256_hadd_epi32(v[0], v[1]);
+  const __m256i a1 = _mm256_hadd_epi32(v[2], v[3]);
+  const __m256i a2 = _mm256_hadd_epi32(v[4], v[5]);
+  const __m256i a3 = _mm256_hadd_epi32(v[6], v[7]);
+  // Each 128-bit half now holds, per register, the sum of that half's lanes.
+  const __m256i b0 = _mm256_hadd_epi32(a0, a1);
+  const __m256i b1 = _mm256_hadd_epi32(a2, a3);
+  return _mm256_add_epi32(_mm256_permute2x128_si256(b0, b1, 0x20),
+                          _mm256_permute2x128_si256(b0, b1, 0x31));
+}
+
 template <bool kSixteen, bool kUnity>
 __attribute__((target("avx2"))) void SumLanes(Lanes &low, Lanes &high, uint32_t *sums, int frames,
                                               const int32_t *whole) {
-  for (int k = 0; k < frames; ++k) {
+  const auto step = [&]() __attribute__((target("avx2"))) {
     __m256i values = StepLanes<kUnity>(low, whole);
     if (kSixteen) {
       values = _mm256_add_epi32(values, StepLanes<kUnity>(high, whole));
     }
-    sums[k] = SumOfLanes(values);
+    return values;
+  };
+  int k = 0;
+  // Eight frames' lanes summed together cost a fifth of summing each frame's.
+  for (; k + 8 <= frames; k += 8) {
+    __m256i values[8];
+    for (__m256i &v : values) {
+      v = step();
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(sums + k), SumsOfEight(values));
+  }
+  for (; k < frames; ++k) {
+    sums[k] = SumOfLanes(step());
   }
 }
 
