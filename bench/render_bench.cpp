@@ -1,16 +1,20 @@
 // The cost of the output stage, the work the player's feeder thread does for
 // every buffer: the source rendered through the peak limiter in blocks of 4410
 // frames, then converted to 16-bit samples. Reports frames per second and the
-// factor over real time (44100 frames per second) for each signal.
+// factor over real time (44100 frames per second) for each signal: as the
+// program runs it (OutputStage/, the fastest kernels this processor has) and
+// on the plain kernels every x86-64 processor runs (PlainPath/).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "audio/sample_convert.h"
 #include "settings/tone_settings.h"
 #include "synth/limiter_factory.h"
 #include "synth/random.h"
+#include "synth/simd_path.h"
 #include "synth/source_factory.h"
 
 namespace {
@@ -55,16 +59,44 @@ void OutputStage(benchmark::State &state, ToneSettings settings) {
       benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
 }
 
-}  // namespace
+// The same on the plain kernels.
+void PlainPath(benchmark::State &state, ToneSettings settings) {
+  ForceSimdPath(SimdPath::kPlain);
+  OutputStage(state, settings);
+  ForceSimdPath(std::nullopt);
+}
 
-BENCHMARK_CAPTURE(OutputStage, sine_1_mono, Tones(kWaveformSine, 1, 0));
-BENCHMARK_CAPTURE(OutputStage, sine_16_mono, Tones(kWaveformSine, 16, 0));
-BENCHMARK_CAPTURE(OutputStage, sine_16_stereo, Tones(kWaveformSine, 16, kFlagStereo));
-BENCHMARK_CAPTURE(OutputStage, sine_16_stereo_log_sweep,
-                  Tones(kWaveformSine, 16,
-                        kFlagStereo | kFlagSweep | kFlagLogSweep | kFlagDuration));
-BENCHMARK_CAPTURE(OutputStage, square_1_mono, Tones(kWaveformSquare, 1, 0));
-BENCHMARK_CAPTURE(OutputStage, white_noise, Tones(kWaveformWhiteNoise, 1, 0));
-BENCHMARK_CAPTURE(OutputStage, pink_noise, Tones(kWaveformPinkNoise, 1, 0));
+struct Signal {
+  const char *name;
+  ToneSettings settings;
+};
+
+const Signal kSignals[] = {
+    {"sine_1_mono", Tones(kWaveformSine, 1, 0)},
+    {"sine_16_mono", Tones(kWaveformSine, 16, 0)},
+    {"sine_16_stereo", Tones(kWaveformSine, 16, kFlagStereo)},
+    {"sine_16_stereo_log_sweep",
+     Tones(kWaveformSine, 16, kFlagStereo | kFlagSweep | kFlagLogSweep | kFlagDuration)},
+    {"square_1_mono", Tones(kWaveformSquare, 1, 0)},
+    {"white_noise", Tones(kWaveformWhiteNoise, 1, 0)},
+    {"pink_noise", Tones(kWaveformPinkNoise, 1, 0)},
+};
+
+void Register(const char *family, void (*run)(benchmark::State &, ToneSettings)) {
+  for (const Signal &signal : kSignals) {
+    std::string name = family;
+    name += '/';
+    name += signal.name;
+    benchmark::RegisterBenchmark(name.c_str(), run, signal.settings);
+  }
+}
+
+const bool kRegistered = [] {
+  Register("OutputStage", OutputStage);
+  Register("PlainPath", PlainPath);
+  return true;
+}();
+
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -6,10 +6,16 @@
 #include <cstdint>
 
 #include "synth/fixed_mul24.h"
+#include "synth/simd_path.h"
 
 // The largest magnitude among frames × channels samples; 0 for an empty block.
-// The magnitude of INT32_MIN is taken as INT32_MAX.
+// The magnitude of INT32_MIN is taken as INT32_MAX. One kernel per SimdPath:
+// the plain one is the reference, and the largest and smallest values of a
+// block do not depend on the order they are looked at in.
+int32_t BlockPeak(SimdPath path, const int32_t *samples, int32_t frames, int32_t channels);
 int32_t BlockPeak(const int32_t *samples, int32_t frames, int32_t channels);
+// Eight running maxima and minima, merged at the end.
+int32_t BlockPeakAvx2(const int32_t *samples, int32_t frames, int32_t channels);
 
 // UnityGain when peak <= threshold, else ((threshold << 9) / ((peak + 64) >> 6))
 // << 9, truncating: about threshold / peak, never above it. Computed in 64 bits,

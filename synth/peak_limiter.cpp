@@ -5,6 +5,7 @@
 
 #include "synth/duration_frames.h"
 #include "synth/fixed_mul24.h"
+#include "synth/gain_ramp.h"
 #include "synth/peak_gain.h"
 
 namespace {
@@ -53,7 +54,7 @@ PeakLimiter::~PeakLimiter() {
 
 int32_t PeakLimiter::RenderBlockGain(int32_t *block) {
   inner->Render(block, framesPerBlock);
-  return GainForPeak(BlockPeak(block, framesPerBlock * channels, 1), peakValue);
+  return GainForPeak(BlockPeak(CurrentSimdPath(), block, framesPerBlock * channels, 1), peakValue);
 }
 
 void PeakLimiter::Prime() {
@@ -87,6 +88,7 @@ void PeakLimiter::Render(int32_t *buffer, int32_t frames) {
     return;
   }
   const int32_t channelCount = channels;
+  const SimdPath path = CurrentSimdPath();
   int32_t done = 0;
   while (done < frames) {
     const int32_t end = std::min(frames, done + framesPerBlock - readFrame);
@@ -97,14 +99,7 @@ void PeakLimiter::Render(int32_t *buffer, int32_t frames) {
       std::copy_n(from, static_cast<size_t>(count) * channelCount, to);
       readFrame += count;
     } else {
-      int32_t g = gain;
-      for (int32_t k = 0; k < count; ++k) {
-        for (int32_t c = 0; c < channelCount; ++c) {
-          *to++ = FixedMul24(*from++, g);
-        }
-        g += gainStep;
-      }
-      gain = g;
+      gain = ApplyGainRamp(path, from, to, count, channelCount, gain, gainStep);
       readFrame += count;
     }
     done = end;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "synth/duration_frames.h"
+#include "synth/pink_filter.h"
 #include "synth/random.h"
 #include "synth/wrap_convert.h"
 
@@ -22,7 +23,7 @@ int32_t SegmentPoint(double entry) {
 }  // namespace
 
 PinkNoiseSource::PinkNoiseSource(uint32_t durationMs)
-    : SoundSource(44100, 1, 0x200000), cursor(durationMs) {
+    : GeneratorSource(1, durationMs) {
   noiseTable.reset(new (std::nothrow) double[kTableSize]);
   if (!noiseTable) {
     MarkInvalid();
@@ -47,10 +48,9 @@ void PinkNoiseSource::Render(int32_t *buffer, int32_t frames) {
     return;
   }
   const double *table = noiseTable.get();
-  // The filter state lives in locals for the call; every operation stays a
-  // separately rounded double operation in the order below.
-  double s0 = b0, s1 = b1, s2 = b2, s3 = b3, s4 = b4, s5 = b5, s6 = b6;
-  for (int32_t k = 0; k < frames; ++k) {
+  const SimdPath path = CurrentSimdPath();
+  int32_t done = 0;
+  while (done < frames) {
     if (readIndex >= segmentEnd) {
       if (segmentIndex >= kTableSize) {
         segmentIndex = 0;
@@ -60,38 +60,11 @@ void PinkNoiseSource::Render(int32_t *buffer, int32_t frames) {
       segmentEnd = SegmentPoint(table[segmentIndex]) + 0x4000;
       ++segmentIndex;
     }
-    const double w = table[readIndex];
-    ++readIndex;
-    s0 = s0 * 0.99886 + w * 0.0555179;
-    s1 = s1 * 0.99332 + w * 0.0750759;
-    s2 = s2 * 0.969 + w * 0.153852;
-    s3 = s3 * 0.8665 + w * 0.3104856;
-    s4 = s4 * 0.55 + w * 0.5329522;
-    s5 = s5 * -0.7616 - w * 0.016898;
-    double sum = w * 0.5362 + s6;
-    sum = sum + s5;
-    sum = sum + s4;
-    sum = sum + s3;
-    sum = sum + s2;
-    sum = sum + s1;
-    sum = sum + s0;
-    s6 = w * 0.115926;
-    // The filter's gain keeps |sum| near 1.3 million for inputs of ±18350, far
-    // inside int32, so the truncation is always defined.
-    buffer[k] = static_cast<int32_t>(sum);
+    // The rest of the segment, or of the request, without a test per sample.
+    const int32_t count = std::min(frames - done, segmentEnd - readIndex);
+    RunPinkFilter(path, table + readIndex, buffer + done, count, filter);
+    readIndex += count;
+    done += count;
   }
-  b0 = s0, b1 = s1, b2 = s2, b3 = s3, b4 = s4, b5 = s5, b6 = s6;
   cursor.Advance(frames);
-}
-
-int32_t PinkNoiseSource::GetPosition() {
-  return cursor.Position();
-}
-
-int32_t PinkNoiseSource::GetLength() {
-  return cursor.Length(sampleRate);
-}
-
-void PinkNoiseSource::Seek(int32_t frame) {
-  cursor.Seek(frame);
 }

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "synth/duration_frames.h"
-#include "synth/sound_source.h"
+#include "synth/generator_source.h"
+#include "synth/pink_filter.h"
 
-class PinkNoiseSource final : public SoundSource {
+class PinkNoiseSource final : public GeneratorSource {
  public:
   // durationMs 0 is continuous. Seeds the generator (RandomSeedFromClock) and
   // draws the table; if it cannot be allocated the source is invalid and
@@ -19,11 +19,6 @@ class PinkNoiseSource final : public SoundSource {
   ~PinkNoiseSource() override;
 
   void Render(int32_t *buffer, int32_t frames) override;
-  int32_t GetPosition() override;
-  int32_t GetLength() override;
-  // Moves the position within the duration; the noise carries on from where it
-  // is, since one stretch of it is as good as another.
-  void Seek(int32_t frame) override;
 
   static constexpr int kTableSize = 32768;
 
@@ -32,9 +27,8 @@ class PinkNoiseSource final : public SoundSource {
 
  private:
   std::unique_ptr<double[]> noiseTable;
-  DurationCursor cursor;
   int32_t readIndex = 0;
   int32_t segmentEnd = kTableSize;
   int32_t segmentIndex = 0;
-  double b0 = 0.0, b1 = 0.0, b2 = 0.0, b3 = 0.0, b4 = 0.0, b5 = 0.0, b6 = 0.0;
+  PinkFilterState filter;
 };

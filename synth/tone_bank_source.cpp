@@ -6,33 +6,21 @@
 
 #include "synth/correctly_rounded_exp.h"
 #include "synth/duration_frames.h"
+#include "synth/tone_sum.h"
 
 namespace {
 
-constexpr int32_t kSampleRate = 44100;
-constexpr int32_t kPeakValue = 0x200000;
 constexpr double kExpSweepDivisor = 1.718281828459045;  // e − 1
 
 // Frames summed at a time into a stack buffer between the oscillator loops;
 // small enough for the stack, large enough that the per-span work is noise.
 constexpr int kSpanFrames = 256;
 
-// Sums over the channel's oscillators, in 32-bit wrapping arithmetic. The
-// order of tones and frames does not change a wrapping integer sum, so each
-// oscillator runs over the whole span in turn.
-void SumTones(Oscillator *oscillators, int toneCount, uint32_t *sums, int frames,
-              const int32_t *wavetable) {
-  std::memset(sums, 0, sizeof(uint32_t) * static_cast<size_t>(frames));
-  for (int j = 0; j < toneCount; ++j) {
-    oscillators[j].Accumulate(sums, frames, wavetable);
-  }
-}
-
 }  // namespace
 
 ToneBankSource::ToneBankSource(const ToneSettings &settings)
-    : SoundSource(kSampleRate, (settings.flags & kFlagStereo) ? 2 : 1, kPeakValue),
-      cursor((settings.flags & kFlagDuration) ? settings.durationMs : 0) {
+    : GeneratorSource((settings.flags & kFlagStereo) ? 2 : 1,
+                      (settings.flags & kFlagDuration) ? settings.durationMs : 0) {
 
   wavetable.reset(new (std::nothrow) int32_t[kWavetableSize]);
   if (!wavetable) {
@@ -96,7 +84,8 @@ void ToneBankSource::Render(int32_t *buffer, int32_t frames) {
 
 void ToneBankSource::RenderSpan(int32_t *out, int frames) {
   uint32_t sums[kSpanFrames];
-  SumTones(left, toneCount, sums, frames, wavetable.get());
+  const SimdPath path = CurrentSimdPath();
+  SumTones(path, left, toneCount, sums, frames, wavetable.get());
   if (!stereo) {
     for (int k = 0; k < frames; ++k) {
       out[k] = static_cast<int32_t>(sums[k]);
@@ -106,7 +95,7 @@ void ToneBankSource::RenderSpan(int32_t *out, int frames) {
   for (int k = 0; k < frames; ++k) {
     out[2 * k] = static_cast<int32_t>(sums[k]);
   }
-  SumTones(right, toneCount, sums, frames, wavetable.get());
+  SumTones(path, right, toneCount, sums, frames, wavetable.get());
   for (int k = 0; k < frames; ++k) {
     out[2 * k + 1] = static_cast<int32_t>(sums[k]);
   }
@@ -125,16 +114,4 @@ void ToneBankSource::UpdateSweep(int64_t frame) {
       right[j].SetSweepPosition(t);
     }
   }
-}
-
-int32_t ToneBankSource::GetPosition() {
-  return cursor.Position();
-}
-
-int32_t ToneBankSource::GetLength() {
-  return cursor.Length(sampleRate);
-}
-
-void ToneBankSource::Seek(int32_t frame) {
-  cursor.Seek(frame);
 }

@@ -7,11 +7,10 @@
 #include <memory>
 
 #include "settings/tone_settings.h"
-#include "synth/duration_frames.h"
+#include "synth/generator_source.h"
 #include "synth/oscillator.h"
-#include "synth/sound_source.h"
 
-class ToneBankSource final : public SoundSource {
+class ToneBankSource final : public GeneratorSource {
  public:
   // Copies what it needs from settings; later changes to the record do not
   // reach the source. A toneCount above 16 plays 16 tones; a waveform above 6
@@ -21,12 +20,6 @@ class ToneBankSource final : public SoundSource {
   ~ToneBankSource() override;
 
   void Render(int32_t *buffer, int32_t frames) override;
-  int32_t GetPosition() override;
-  int32_t GetLength() override;
-  // Moves the position within the duration: the tones carry on in phase from
-  // where they are, and a sweep takes the frequencies of the new position at
-  // its next update.
-  void Seek(int32_t frame) override;
 
   // For inspection: the wavetable (null if it could not be allocated) and the
   // oscillator of a tone on channel 0 (left or mono) or 1 (right).
@@ -41,7 +34,6 @@ class ToneBankSource final : public SoundSource {
   void UpdateSweep(int64_t frame);
 
   std::unique_ptr<int32_t[]> wavetable;
-  DurationCursor cursor;
   Oscillator left[kMaxTones];
   Oscillator right[kMaxTones];
   // Frames until the next sweep update, 1 to 32 between calls; −1 without a

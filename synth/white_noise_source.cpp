@@ -14,7 +14,7 @@ constexpr double kWhiteScale = 8.000244148075808;
 }  // namespace
 
 WhiteNoiseSource::WhiteNoiseSource(uint32_t durationMs)
-    : SoundSource(44100, 1, 0x200000), cursor(durationMs) {
+    : GeneratorSource(1, durationMs) {
   noiseTable.reset(new (std::nothrow) int32_t[kTableSize]);
   if (!noiseTable) {
     MarkInvalid();
@@ -62,16 +62,4 @@ void WhiteNoiseSource::Render(int32_t *buffer, int32_t frames) {
     done += count;
   }
   cursor.Advance(frames);
-}
-
-int32_t WhiteNoiseSource::GetPosition() {
-  return cursor.Position();
-}
-
-int32_t WhiteNoiseSource::GetLength() {
-  return cursor.Length(sampleRate);
-}
-
-void WhiteNoiseSource::Seek(int32_t frame) {
-  cursor.Seek(frame);
 }

@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "synth/duration_frames.h"
-#include "synth/sound_source.h"
+#include "synth/generator_source.h"
 
-class WhiteNoiseSource final : public SoundSource {
+class WhiteNoiseSource final : public GeneratorSource {
  public:
   // durationMs 0 is continuous. Seeds the generator (RandomSeedFromClock) and
   // draws the table; if it cannot be allocated the source is invalid and
@@ -18,11 +17,6 @@ class WhiteNoiseSource final : public SoundSource {
   ~WhiteNoiseSource() override;
 
   void Render(int32_t *buffer, int32_t frames) override;
-  int32_t GetPosition() override;
-  int32_t GetLength() override;
-  // Moves the position within the duration; the noise carries on from where it
-  // is, since one stretch of it is as good as another.
-  void Seek(int32_t frame) override;
 
   static constexpr int kTableSize = 32768;
 
@@ -31,7 +25,6 @@ class WhiteNoiseSource final : public SoundSource {
 
  private:
   std::unique_ptr<int32_t[]> noiseTable;
-  DurationCursor cursor;
   int32_t readIndex = 0;
   int32_t segmentIndex = 0;
   int32_t xorMask = 0;
