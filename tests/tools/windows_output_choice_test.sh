@@ -72,6 +72,12 @@ for name in 0 "$other" mapper; do
   parec --raw --format=s16le --rate=44100 --channels=2 --device=other.monitor --latency-msec=10 \
     >"$tmp/other.raw" 2>/dev/null &
   recorder=$!
+  # As pulse_record_start does: parec can take a second to connect.
+  deadline=$((SECONDS + 20))
+  until [ "$(stat -c %s "$tmp/other.raw")" -ge 17640 ]; do
+    [ $SECONDS -lt $deadline ] || fail "the second sink's recording never started"
+    sleep 0.02
+  done
   WENDREL_AUDIO=99 run play "$render" "${tone[@]}" -D "$name"
   sleep 0.5
   pulse_record_stop
