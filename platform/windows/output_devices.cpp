@@ -1,8 +1,8 @@
 // The sound outputs on Windows, as winmm numbers and describes them, and the
 // one the programs play through: named as the list names it ("mapper" for
 // the wave mapper, which plays through the device chosen in Windows' sound
-// settings, or a device number), else by WENDREL_AUDIO, else device 0, which
-// the player has always opened. When it cannot open, the reason is asked of
+// settings, or a device number), else by WENDREL_AUDIO when it holds such a
+// name, else device 0, which the player has always opened. When it cannot open, the reason is asked of
 // winmm itself: whether the device takes the format the player opens, and
 // what winmm says when it does not.
 #include "platform/output_failure.h"
@@ -36,15 +36,21 @@ std::string Utf8(const wchar_t *text) {
   return out;
 }
 
+bool IsNumber(const std::string &text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether the name has the form of this build's outputs, whether or not this
+// machine has that device.
+bool IsDeviceName(const std::string &name) { return name == "mapper" || IsNumber(name); }
+
 // The device a name stands for on this machine; false for a name it lacks.
 bool DeviceOfName(const std::string &name, UINT *device) {
   if (name == "mapper") {
     *device = WAVE_MAPPER;
     return true;
   }
-  if (name.empty() || name.size() > 3 || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return false;
-  }
+  if (!IsNumber(name) || name.size() > 3) return false;
   const UINT number = static_cast<UINT>(std::atoi(name.c_str()));
   if (number >= waveOutGetNumDevs() || number > kMaxDeviceNumber) return false;
   *device = number;
@@ -53,10 +59,7 @@ bool DeviceOfName(const std::string &name, UINT *device) {
 
 std::string Spoken(const std::string &name) {
   if (name == "mapper") return "the wave mapper";
-  if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return "device " + name;
-  }
-  return "'" + name + "'";
+  return "device " + name;
 }
 
 }  // namespace
@@ -87,8 +90,12 @@ std::string ChooseAudioOutput(const std::string &name) {
 
 std::string ChosenAudioOutput() {
   if (!ChosenName().empty()) return ChosenName();
+  // WENDREL_AUDIO is the Linux build's too, and under Wine a Linux
+  // environment hands its names (alsa:NAME, null, wav:PATH) down: only a name
+  // of this build's form is meant for it.
   const char *environment = std::getenv("WENDREL_AUDIO");
-  return environment != nullptr && *environment != '\0' ? environment : "0";
+  const std::string named = environment != nullptr ? environment : "";
+  return IsDeviceName(named) ? named : "0";
 }
 
 unsigned ChosenWaveOutDevice() {
