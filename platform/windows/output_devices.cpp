@@ -102,9 +102,10 @@ unsigned ChosenWaveOutDevice() {
   UINT device = 0;
   if (DeviceOfName(ChosenAudioOutput(), &device)) return device;
   // A name WENDREL_AUDIO gave that this machine lacks: a number no device
-  // has, so that the open fails and OutputOpenFailure says why, rather than
-  // playing somewhere the user did not name.
-  return std::min(waveOutGetNumDevs(), kMaxDeviceNumber);
+  // has (the player's byte keeps -2 as it is), so that the open fails and
+  // OutputOpenFailure says why, rather than playing somewhere the user did
+  // not name.
+  return static_cast<UINT>(-2);
 }
 
 std::string OutputOpenFailure() {
