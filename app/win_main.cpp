@@ -13,13 +13,15 @@ namespace {
 
 // A desktop program has no console of its own: what it prints goes where its
 // standard output and error were sent, else to the console it was started
-// from, if any.
-void ReachConsole() {
-  if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && GetStdHandle(STD_ERROR_HANDLE) == nullptr &&
-      AttachConsole(ATTACH_PARENT_PROCESS)) {
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
+// from, if any. True when it attached to that console.
+bool ReachConsole() {
+  if (GetStdHandle(STD_OUTPUT_HANDLE) != nullptr || GetStdHandle(STD_ERROR_HANDLE) != nullptr ||
+      !AttachConsole(ATTACH_PARENT_PROCESS)) {
+    return false;
   }
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+  return true;
 }
 
 // The command line as the terminal program takes it, in UTF-8: -1 to start,
@@ -41,8 +43,16 @@ int HandleCommandLine() {
   LocalFree(wide);
   std::vector<const char *> argv;
   for (const std::string &argument : arguments) argv.push_back(argument.c_str());
-  ReachConsole();
-  return HandleProgramArguments(count, argv.data(), stdout, stderr);
+  const bool attached = ReachConsole();
+  const int status = HandleProgramArguments(count, argv.data(), stdout, stderr);
+  // A program that goes on to its window lets the console go: closing that
+  // console would otherwise end it without saving its settings.
+  if (attached && status < 0) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    FreeConsole();
+  }
+  return status;
 }
 
 }  // namespace
