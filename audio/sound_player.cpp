@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/sample_convert.h"
+#include "platform/output_list.h"
 #include "synth/limiter_factory.h"
 
 namespace {
@@ -24,7 +25,9 @@ SoundPlayer::SoundPlayer()
       levelMetering(false),
       waveEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       notifyWindow(nullptr),
-      deviceId(0),
+      // The output the program was started for: device 0, the machine's own,
+      // unless a name chose another (the wave mapper widens back to -1).
+      deviceId(static_cast<int8_t>(ChosenWaveOutDevice())),
       position(0),
       state(0),
       notifyFlags(0),

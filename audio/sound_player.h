@@ -101,7 +101,7 @@ class SoundPlayer : public WorkerThread {
   CRITICAL_SECTION *lock;
   HANDLE waveEvent;
   HWND notifyWindow;
-  int8_t deviceId;
+  int8_t deviceId;  // set once, from the output chosen at start
   int32_t position;
   // Atomic because the feeder clears kPrebuffering and kRaisePriority while the
   // user-interface thread reads the word (IsPlaying, Stop); only this word is

@@ -2,7 +2,8 @@
 # The wendrel program in a real terminal (tmux): a first run with no settings
 # file, menu choices, stepped and typed values, a play of a set duration to its
 # end, the saved settings file, a restart, a second start while one runs, exit
-# while playing, and a terminal that goes away. The played samples must equal
+# while playing (through the output -D names), the bottom row's play time,
+# and a terminal that goes away. The played samples must equal
 # the renderer's for the saved record.
 #
 # Usage: end_to_end_test.sh WENDREL WENDREL_RENDER
@@ -23,10 +24,17 @@ mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/wendrel/Current.tdf"
 
-# start SESSION WAV: runs wendrel in a new terminal that stays after it ends.
+# start SESSION WAV [named]: runs wendrel in a new terminal that stays after
+# it ends, playing into WAV as WENDREL_AUDIO names it; with "named", as -D
+# names it, while WENDREL_AUDIO names a decoy that must stay unused.
 start() {
+  local audio="WENDREL_AUDIO='wav:$2'" device=""
+  if [ "${3:-}" = named ]; then
+    audio="WENDREL_AUDIO='wav:$tmp/decoy.wav'"
+    device="-D 'wav:$2'"
+  fi
   start_in_tmux "$1" "$columns" "$rows" \
-    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' WENDREL_AUDIO='wav:$2' '$wendrel'"
+    "env LANG=C.UTF-8 TERM=xterm-256color XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR' $audio '$wendrel' $device"
 }
 # finish SESSION: the program has ended well; its terminal goes.
 finish() {
@@ -96,6 +104,22 @@ wait_looks() {
     [ $SECONDS -lt $deadline ] || fail "$1 never showed \"$2\" $3"
     sleep 0.05
   done
+}
+
+# played_time SESSION: the seconds the bottom row says the tone has played
+# ("▶ 12.3 s" at its right end), or nothing while it says nothing.
+played_time() {
+  screen "$1" | sed -n "${rows}p" | sed -n -e 's/.* ▶ \([0-9]*\.[0-9]\) s *$/\1/p'
+}
+# wait_played_time SESSION AFTER: the bottom row shows a time later than AFTER
+# (-1 for any), without a key; prints it.
+wait_played_time() {
+  local deadline=$((SECONDS + wait_seconds)) seconds
+  until seconds=$(played_time "$1") && [ -n "$seconds" ] && awk "BEGIN { exit !($seconds > $2) }"; do
+    [ $SECONDS -lt $deadline ] || fail "$1 never showed a play time after $2 s on its bottom row"
+    sleep 0.05
+  done
+  echo "$seconds"
 }
 
 # wav_frames FILE: frames in a finished WAV file, or nothing while it is not.
@@ -189,7 +213,7 @@ same_samples "$tmp/one.wav" "$tmp/rendered.wav" || fail "the played samples are 
 # Restart: the same rows; a second start leaves everything alone; exit while
 # a continuous tone plays stops it before the settings are written.
 
-start two "$tmp/two.wav"
+start two "$tmp/two.wav" named
 wait_for two "Sine Duration"
 [ "$(list_rows two)" = "$first_rows" ] || fail "a restart shows other rows"
 
@@ -203,14 +227,19 @@ cmp -s "$settings" "$tmp/before.tdf" && [ "$(stat -c %Y.%y "$settings")" = "$bef
 
 menu two M-t $CONTINUOUS
 wait_gone two "Sine Duration"
+[ -z "$(played_time two)" ] || fail "the bottom row says a tone plays before Play"
 keys two p
 deadline=$((SECONDS + 30))
 until [ "$(stat -c %s "$tmp/two.wav" 2>/dev/null || echo 0)" -gt 100000 ]; do
   [ $SECONDS -lt $deadline ] || fail "the continuous tone did not play"
   sleep 0.1
 done
+# The bottom row says that the tone plays and counts on by itself.
+first_time=$(wait_played_time two -1)
+wait_played_time two "$first_time" >/dev/null
 keys two C-q
 finish two
+[ ! -e "$tmp/decoy.wav" ] || fail "-D named an output, but WENDREL_AUDIO's was played"
 frames=$(wav_frames "$tmp/two.wav")
 [ -n "$frames" ] || fail "the tone was not stopped (its WAV file is unfinished)"
 python3 - "$tmp/two.wav" "$settings" <<'PY' || fail "the settings were written before the tone stopped"
@@ -239,6 +268,11 @@ wait_looks ends "Stop" normal
 [ "$(looks ends Play)" = dim ] || fail "Play is not greyed while the tone plays"
 wait_looks ends "Stop" dim
 [ "$(looks ends Play)" = normal ] || fail "Play is still greyed after the tone ended"
+deadline=$((SECONDS + wait_seconds))
+until [ -z "$(played_time ends)" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the bottom row still says that a tone plays after its end"
+  sleep 0.05
+done
 keys ends Escape
 wait_gone ends "Exit"
 keys ends C-q

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The terminal program's command line, and what it tells standard error:
-# --help and --version print and end before anything looks for a running
-# Wendrel, takes over the terminal or touches the settings; any other argument
-# is refused on one line with status 2; an output that cannot be opened gets
+# --help, --version and --list-outputs print and end before anything looks
+# for a running Wendrel, takes over the terminal or touches the settings; any
+# other argument, and an output name this machine lacks, is refused on one
+# line with status 2; an output that cannot be opened gets
 # the message box, and once the terminal is given back, one line naming the
 # output and where to find the usable ones.
 #
@@ -46,7 +47,16 @@ check_arguments <<'TABLE'
 Current.tdf|2||1
 --help extra|2||1
 -|2||1
+--list-outputs|0|alsa:*|0
+-D alsa:no-such-output|2||1
+--device=hw:0|2||1
+--device|2||1
 TABLE
+# A name that does not exist is refused before the terminal would be needed
+# (status 2, not the 1 of a start without one), on one line naming it.
+env -u TMUX "$wendrel" -D alsa:no-such-output </dev/null 2>"$tmp/err" >/dev/null || true
+[ "$(cat "$tmp/err")" = "wendrel: no sound output named 'alsa:no-such-output'; wendrel --list-outputs lists them" ] ||
+  fail "a bad output name was refused with: $(cat "$tmp/err")"
 version=$(env -u TMUX "$wendrel" --version </dev/null)
 
 # A running Wendrel whose output cannot be opened.

@@ -9,6 +9,7 @@
 #include "app/edit_selected_rows.h"
 #include "app/text_edit_dialog.h"
 #include "app_test_support.h"
+#include "platform/linux/screen/terminal_input_parser.h"
 #include "platform/linux/window/screen_session.h"
 #include "settings/parameter_list.h"
 
@@ -53,6 +54,19 @@ TEST_F(TextEditDialogTest, KeysDecideResultAndText) {
     EXPECT_EQ(EditText(text, L"Sine 1 Frequency", nullptr), c.result) << c.name;
     EXPECT_STREQ(text, c.text) << c.name;
   }
+}
+
+// A stock xterm sends ô both when ô is typed and for Alt+T; in the value's
+// text box it is the character, and no menu opens.
+TEST_F(TextEditDialogTest, TheTextTakesTheCharacterAStockXtermSendsForAltT) {
+  TerminalInputParser parser(true);
+  std::vector<InputEvent> events;
+  parser.Feed("1\xc3\xb4\r", 0, events);
+  for (const InputEvent &event : events) InjectKey(event.key);
+  WCHAR text[kTextBufferLength];
+  Fill(text, L"250ms");
+  EXPECT_TRUE(EditText(text, L"Sine Duration", nullptr));
+  EXPECT_STREQ(text, L"1\xf4");
 }
 
 TEST_F(TextEditDialogTest, ShowsCaptionAndValue) {

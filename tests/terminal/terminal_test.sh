@@ -2,9 +2,10 @@
 # The main window's controls in a real terminal (tmux, 80 x 24), driven by
 # keys and by xterm SGR mouse reports typed into the pane: the title, the
 # parameter rows, the soft menu bar with its tool bar images; the Tone pop-up
-# opened by Alt+T and by a click, an item chosen by a click; tool bar buttons
-# by key and by click; the value edit dialog opened by Enter and by a double
-# click, cancelled and confirmed by key and by click.
+# opened by Alt+T (as Esc t, and as the ô a stock xterm sends) and by a
+# click, an item chosen by a click; tool bar buttons by key and by click; the
+# value edit dialog opened by Enter and by a double click, cancelled and
+# confirmed by key and by click, its text taking ô as typed.
 #
 # Usage: terminal_test.sh TERMINAL_DEMO
 set -euo pipefail
@@ -132,6 +133,12 @@ wait_for "$session" "Sweep (Linear)"
 keys "$session" Escape
 wait_gone "$session" "Number of Tones"
 
+# A stock xterm (8-bit input, no metaSendsEscape) sends Alt+T as ô.
+keys "$session" -l "ô"
+wait_for "$session" "Number of Tones"
+keys "$session" Escape
+wait_gone "$session" "Number of Tones"
+
 click_on "Tone"
 wait_for "$session" "Number of Tones"
 click_on "Stereo"
@@ -172,7 +179,11 @@ line 2 | grep -qE "440.00Hz$" || fail "a cancelled dialog changed the row: $(lin
 
 keys "$session" Enter
 wait_for "$session" "│440.00Hz"
-keys "$session" -l 220
+# In the value's text ô is a typed character, though an xterm sends Alt+T so.
+keys "$session" -l "2ô"
+wait_for "$session" "│2ô"
+keys "$session" BSpace
+keys "$session" -l 20
 keys "$session" Enter
 wait_gone "$session" "Cancel"
 wait_for "$session" "220.00Hz"

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,6 +78,50 @@ TEST(WendrelRenderPlay, AnOutputThatCannotOpenFailsWithOneLineNamingIt) {
     EXPECT_EQ(std::count(played.err.begin(), played.err.end(), '\n'), 1) << played.err;
     EXPECT_NE(played.err.find("unable to start playback on " + choice + " ("), std::string::npos) << played.err;
     EXPECT_NE(played.err.find("wendrel-render --list-outputs"), std::string::npos) << played.err;
+  }
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+// -D names the output as --list-outputs prints it and wins over
+// WENDREL_AUDIO; a name this machine does not have is refused on one line,
+// with status 2, before anything is opened or written, even where
+// WENDREL_AUDIO names one that works.
+TEST(WendrelRenderPlay, TheDeviceOptionChoosesTheOutputOrRefusesIt) {
+  ScratchFolder folder;
+  ChildResult rendered = RunRender({"--mode", "duration", "--duration", "300", "rendered.wav"}, folder.path);
+  ASSERT_EQ(rendered.status, 0) << rendered.err;
+  const std::vector<std::string> tone = {"--mode", "duration", "--duration", "300", "--play"};
+  {
+    SCOPED_TRACE("-D wav:PATH over WENDREL_AUDIO=wav:decoy.wav");
+    AudioOutput output("wav:" + (folder / "decoy.wav"));
+    std::vector<std::string> play = tone;
+    play.insert(play.end(), {"-D", "wav:" + (folder / "played.wav")});
+    ChildResult played = RunRender(play, folder.path);
+    ASSERT_EQ(played.status, 0) << played.err;
+    EXPECT_TRUE(ReadWholeFile(folder / "played.wav") == ReadWholeFile(folder / "rendered.wav"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "decoy.wav"));
+  }
+  for (const char *spelling : {"--device=alsa:null", "-Dalsa:null"}) {
+    SCOPED_TRACE(spelling);
+    AudioOutput output("speakers");  // not an output: the option alone decides
+    std::vector<std::string> play = tone;
+    play.push_back(spelling);
+    ChildResult played = RunRender(play, folder.path);
+    EXPECT_EQ(played.status, 0) << played.err;
+  }
+  std::filesystem::remove(folder / "played.wav");
+  std::filesystem::remove(folder / "rendered.wav");
+  for (const std::string name : {"alsa:no-such-device", "hw:0", "wav:", "speakers"}) {
+    SCOPED_TRACE(name);
+    AudioOutput output("wav:" + (folder / "default.wav"));
+    std::vector<std::string> play = tone;
+    play.insert(play.end(), {"--device", name});
+    ChildResult played = RunRender(play, folder.path);
+    EXPECT_EQ(played.status, 2);
+    EXPECT_EQ(std::count(played.err.begin(), played.err.end(), '\n'), 1) << played.err;
+    EXPECT_NE(played.err.find("no sound output named '" + name + "'"), std::string::npos) << played.err;
+    EXPECT_NE(played.err.find("wendrel-render --list-outputs"), std::string::npos) << played.err;
+    EXPECT_EQ(played.err.find("playing"), std::string::npos) << "it played: " << played.err;
   }
   EXPECT_TRUE(folder.Entries().empty());
 }

@@ -174,6 +174,16 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+#ifdef _WIN32
+constexpr const char *kDeviceHelp =
+    "The waveform output --play plays through, as --list-outputs prints it: mapper (the device chosen in the "
+    "sound settings) or a device number; default: WENDREL_AUDIO, else device 0";
+#else
+constexpr const char *kDeviceHelp =
+    "The sound output --play plays through, as --list-outputs prints it: alsa:NAME (an ALSA device), null or "
+    "wav:PATH; default: WENDREL_AUDIO, else alsa:default";
+#endif
+
 // Stands in for the output name once --play is parsed; never opened.
 constexpr const char *kPlayOutputName = "(sound output)";
 
@@ -241,7 +251,7 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
   CLI::Option *output = app.add_option("output", options.outputPath, "WAV file to write, or - for standard output")
                             ->type_name("OUTPUT.wav|-");
   app.add_flag("--list-outputs", options.listOutputs,
-               "List the sound outputs WENDREL_AUDIO can name on this machine, one a line, and exit")
+               "List the sound outputs of this machine, one a line, as --device names them, and exit")
       ->excludes(output);
   app.set_version_flag("--version", "wendrel-render " WENDREL_VERSION, "Print the version and exit");
 }
@@ -249,8 +259,8 @@ void AddRenderOptions(CLI::App &app, RenderOptions &options) {
 void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
   CLI::Option *option =
       app.add_flag("--play", play,
-                   "Play through the sound output instead of writing a file, until the duration ends or Ctrl+C; "
-                   "WENDREL_AUDIO chooses it: alsa:default (unset), alsa:NAME, null or wav:PATH");
+                   "Play through the sound output instead of writing a file, until the duration ends or Ctrl+C");
+  app.add_option("-D,--device", options.device, kDeviceHelp)->type_name("NAME")->needs(option);
   for (const char *fileOnly : {"output", "--frames", "--stage", "--levels"}) {
     option->excludes(fileOnly);
   }

@@ -52,7 +52,8 @@ struct RenderOptions {
   std::string levelsPath;  // empty: none; "-": standard output
   std::string savePath;    // empty: none
   std::string outputPath;  // "-": standard output; empty only with savePath
-  bool listOutputs = false;  // list what WENDREL_AUDIO can name instead of rendering
+  bool listOutputs = false;  // list the sound outputs instead of rendering
+  std::string device;        // --play's output as --list-outputs names it; empty: the default
 
   // Raw texts the checks turn into the fields above.
   std::string waveformText;
@@ -69,7 +70,8 @@ struct RenderOptions {
 // say) adds its own options to the same app before parsing.
 void AddRenderOptions(CLI::App &app, RenderOptions &options);
 
-// Adds --play to the command line. A play writes no WAV, so it excludes the
+// Adds --play and the output it plays through (-D NAME, as aplay names its
+// device) to the command line. A play writes no WAV, so it excludes the
 // output and the options that only shape a file (--frames, --stage,
 // --levels); once parsed, it fills in the output the file checks ask for.
 void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play);

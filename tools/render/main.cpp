@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "platform/output_list.h"
 #include "tools/render/command_line.h"
 #include "tools/render/list_outputs.h"
 #include "tools/render/play.h"
@@ -25,5 +26,13 @@ int main(int argc, char **argv) {
   int status = ParseRenderCommandLine(app, options, argc, argv, std::cout, std::cerr);
   if (status >= 0) return status;
   if (options.listOutputs) return PrintAudioOutputs(std::cout);
+  if (app.count("--device") > 0) {
+    // Refused before anything is rendered or opened, as any other bad input.
+    const std::string refused = ChooseAudioOutput(options.device);
+    if (!refused.empty()) {
+      std::cerr << "wendrel-render: " << refused << "; wendrel-render --list-outputs lists them\n";
+      return 2;
+    }
+  }
   return play ? RunPlayJob(options, std::cerr) : RunRenderJob(options, std::cerr);
 }

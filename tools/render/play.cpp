@@ -10,6 +10,7 @@
 #include "audio/sound_player.h"
 #include "platform/platform.h"
 #include "platform/output_failure.h"
+#include "platform/output_list.h"
 #include "settings/settings_file.h"
 #include "synth/random.h"
 #include "synth/source_factory.h"
@@ -107,8 +108,8 @@ int PlaySource(const SourceRef &source, bool continuous) {
     SoundPlayer player;
     SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&player));
     player.listener = &progress;
-    const char *audio = std::getenv("WENDREL_AUDIO");
-    const char *output = audio != nullptr && *audio != '\0' ? audio : "alsa:default";
+    const std::string chosen = ChosenAudioOutput();
+    const char *output = chosen.c_str();
     if (player.Start(source, 0)) {
       MSG msg;
       while (!progress.stopped && GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -20,6 +20,11 @@ struct KeyEvent {
   bool shift = false;
   bool ctrl = false;
   bool alt = false;
+  // Alt+letter as a stock xterm sends it (8-bit input, no metaSendsEscape):
+  // the letter with the top bit set, which is also a character of its own
+  // (Alt+T is ô). The event is Alt+letter; this keeps the character, which a
+  // text box takes instead, as it would take any typed ô. 0 otherwise.
+  wchar_t metaTyped = 0;
 
   bool operator==(const KeyEvent &) const = default;
 };

@@ -19,6 +19,20 @@ KeyEvent NamedKey(unsigned vk, int modifier = 1) {
 
 void EmitKey(const KeyEvent &key, std::vector<InputEvent> &out) { out.push_back(InputEvent::FromKey(key)); }
 
+// A typed character, or Alt and a small letter in xterm's 8-bit meta form:
+// the letter + 0x80, U+00E1 (á) to U+00FA (ú), as a Latin-1 byte or, in a
+// UTF-8 locale, that code point's encoding. Those characters are also typed
+// for themselves, so the event keeps the character for a text box.
+KeyEvent TypedKey(uint32_t code) {
+  if (code >= 0xe1 && code <= 0xfa) {
+    KeyEvent key = CharacterKey(static_cast<wchar_t>(code - 0x80));
+    key.alt = true;
+    key.metaTyped = static_cast<wchar_t>(code);
+    return key;
+  }
+  return CharacterKey(static_cast<wchar_t>(code));
+}
+
 // Splits "1;5" into numbers; an empty field is -1.
 std::vector<int> Parameters(std::string_view text) {
   std::vector<int> values;
@@ -238,7 +252,7 @@ TerminalInputParser::Parse TerminalInputParser::ParseOne(std::string_view bytes,
   if (lead < 0x20) return Parse::Done;  // Ctrl+Space, Ctrl+\ and the like: nothing the program uses
   if (lead < 0x80 || !utf8) {
     // Without UTF-8 the terminal speaks Latin-1, whose bytes are the code points.
-    EmitKey(CharacterKey(static_cast<wchar_t>(lead)), out);
+    EmitKey(TypedKey(lead), out);
     return Parse::Done;
   }
   int length = Utf8Length(lead);
@@ -258,7 +272,7 @@ TerminalInputParser::Parse TerminalInputParser::ParseOne(std::string_view bytes,
   static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (code < kSmallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return Parse::Invalid;
   *used = static_cast<size_t>(length);
-  EmitKey(CharacterKey(static_cast<wchar_t>(code)), out);
+  EmitKey(TypedKey(code), out);
   return Parse::Done;
 }
 

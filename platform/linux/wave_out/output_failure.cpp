@@ -29,7 +29,7 @@ void NoteOutputOpen(const char *choice, MMRESULT result) {
     g_failure.clear();
   } else {
     g_failure = std::string("unable to start playback on ") + choice + " (" + Reason(choice, result) +
-                "); wendrel-render --list-outputs lists the outputs WENDREL_AUDIO can name";
+                "); wendrel-render --list-outputs lists the outputs this machine has";
   }
 }
 

@@ -2,8 +2,12 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "platform/linux/wave_out/sink_factory.h"
 
 namespace {
 
@@ -27,6 +31,23 @@ std::string OneLine(const std::string &text) {
   return line;
 }
 
+// alsa-lib reports a failed lookup on standard error; the caller says it in
+// its own words instead.
+void SilentAlsaError(const char *, int, const char *, int, const char *, ...) {}
+
+// Whether ALSA's configuration defines a PCM of this name (with its
+// arguments, as in "hw:1,0" or "plughw:CARD=X"). Only the configuration is
+// read: an open would wait on a sound server, and a frozen one would hold up
+// the start.
+bool AlsaDefines(const std::string &name) {
+  snd_lib_error_set_handler(SilentAlsaError);
+  if (snd_config_update() < 0) return false;
+  snd_config_t *definition = nullptr;
+  if (snd_config_search_definition(snd_config, "pcm", name.c_str(), &definition) < 0) return false;
+  snd_config_delete(definition);
+  return true;
+}
+
 }  // namespace
 
 std::vector<AudioOutputName> ListAudioOutputs() {
@@ -46,3 +67,28 @@ std::vector<AudioOutputName> ListAudioOutputs() {
   outputs.push_back({"wav:PATH", "Writes what is played to the 16-bit WAV file PATH, paced in real time"});
   return outputs;
 }
+
+std::string ChooseAudioOutput(const std::string &name) {
+  std::string_view text(name);
+  bool known = false;
+  const char *hint = "";
+  if (text == "null") {
+    known = true;
+  } else if (text.starts_with("wav:")) {
+    known = text.size() > 4;
+    hint = " (wav:PATH needs a file name)";
+  } else if (text.starts_with("alsa:")) {
+    known = text.size() > 5 && AlsaDefines(name.substr(5));
+  } else {
+    // The spelling aplay -D takes, given without its prefix.
+    hint = " (ALSA's devices are named alsa:NAME)";
+  }
+  if (!known) return "no sound output named '" + name + "'" + hint;
+  SetAudioSinkChoice(name);
+  return {};
+}
+
+std::string ChosenAudioOutput() { return AudioSinkChoice(); }
+
+// Every open of device 0 plays through the chosen sink.
+unsigned ChosenWaveOutDevice() { return 0; }

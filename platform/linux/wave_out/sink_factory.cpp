@@ -8,7 +8,19 @@
 #include "platform/linux/wave_out/null_sink.h"
 #include "platform/linux/wave_out/wav_sink.h"
 
+namespace {
+
+std::string &ChosenSink() {
+  static std::string chosen;
+  return chosen;
+}
+
+}  // namespace
+
+void SetAudioSinkChoice(const std::string &choice) { ChosenSink() = choice; }
+
 const char *AudioSinkChoice() {
+  if (!ChosenSink().empty()) return ChosenSink().c_str();
   const char *choice = std::getenv("WENDREL_AUDIO");
   return choice != nullptr && *choice != '\0' ? choice : "alsa:default";
 }

@@ -6,6 +6,7 @@
 
 #include "platform/linux/threads/event_object.h"
 #include "platform/linux/wave_out/fault_state.h"
+#include "platform/linux/wave_out/play_status.h"
 #include "platform/output_failure.h"
 #include "platform/linux/wave_out/sink_factory.h"
 #include "platform/linux/wave_out/wave_device.h"
@@ -102,6 +103,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWOR
     Devices().devices.emplace(handle, std::move(device));
   }
   *phwo = handle;
+  NoteDeviceOpened(handle);
   return MMSYSERR_NOERROR;
 }
 
@@ -114,6 +116,7 @@ MMRESULT waveOutClose(HWAVEOUT hwo) {
     std::lock_guard lock(Devices().mutex);
     Devices().devices.erase(hwo);
   }
+  NoteDeviceClosed(hwo);
   return device->FinishClose(kCloseWaitMs) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
 }
 
@@ -133,11 +136,15 @@ MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
 }
 
 MMRESULT waveOutPause(HWAVEOUT hwo) {
-  return WithDevice(hwo, [](WaveDevice &device) { return device.Pause(); });
+  const MMRESULT result = WithDevice(hwo, [](WaveDevice &device) { return device.Pause(); });
+  if (result == MMSYSERR_NOERROR) NoteDevicePaused(hwo, true);
+  return result;
 }
 
 MMRESULT waveOutRestart(HWAVEOUT hwo) {
-  return WithDevice(hwo, [](WaveDevice &device) { return device.Restart(); });
+  const MMRESULT result = WithDevice(hwo, [](WaveDevice &device) { return device.Restart(); });
+  if (result == MMSYSERR_NOERROR) NoteDevicePaused(hwo, false);
+  return result;
 }
 
 MMRESULT waveOutReset(HWAVEOUT hwo) {

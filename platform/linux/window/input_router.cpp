@@ -3,10 +3,12 @@
 // pointer (mouse). Conversion runs inside GetMessageW, so it only queues
 // messages (and posts the shell's WM_CLOSE); what the keys and clicks do
 // happens when the loop dispatches them.
+#include <cwchar>
 #include <deque>
 #include <mutex>
 #include <utility>
 
+#include "platform/linux/screen/terminal_input_parser.h"
 #include "platform/linux/window/input_hooks.h"
 #include "platform/linux/window/window_system.h"
 
@@ -104,7 +106,15 @@ HWND KeyTarget() {
   return nullptr;
 }
 
-void ConvertKey(const KeyEvent &key) {
+// Whether the window takes typed text: an edit box, where ô is ô even when a
+// stock xterm sends Alt+T the same way.
+bool TakesText(HWND hwnd) {
+  WCHAR name[8] = L"";
+  return hwnd != nullptr && GetClassNameW(hwnd, name, 8) > 0 && wcscasecmp(name, L"Edit") == 0;
+}
+
+void ConvertKey(const KeyEvent &event) {
+  const KeyEvent key = event.metaTyped != 0 && TakesText(KeyTarget()) ? CharacterKey(event.metaTyped) : event;
   if (key.ctrl && !key.alt && (key.vk == 'Q' || key.vk == 'C')) {
     // The shell's close: the main window saves its settings on the way out.
     if (HWND main = MainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);

@@ -1,7 +1,9 @@
 // Invalidation, WM_PAINT, the drawing calls of paint.h and the composition of
 // every window's cells into the frame the screen shows.
 #include <algorithm>
+#include <string>
 
+#include "platform/linux/wave_out/play_status.h"
 #include "platform/linux/window/paint.h"
 #include "platform/linux/window/window_system.h"
 
@@ -137,6 +139,28 @@ void DrawTitleRow() {
   }
 }
 
+// The right end of the bottom row, the terminal's own: while a wave device
+// plays, that it plays and for how long, since nothing of the program's
+// screen says so (the tool bar looks the same playing or stopped).
+std::wstring PlayStatusText() {
+  const PlayStatus status = CurrentPlayStatus();
+  if (!status.playing) return {};
+  const unsigned tenths = status.playedMs / 100;
+  return std::wstring(ScreenIsUtf8() ? L"\u25b6 " : L"> ") + std::to_wstring(tenths / 10) + L"." +
+         std::to_wstring(tenths % 10) + L" s";
+}
+
+std::wstring g_playStatusShown;
+
+void DrawPlayStatus() {
+  const int row = g_frame.Rows() - 1;
+  const int first = g_frame.Columns() - static_cast<int>(g_playStatusShown.size()) - 1;
+  if (g_playStatusShown.empty() || row < 1 || first < 0) return;
+  for (size_t i = 0; i < g_playStatusShown.size(); ++i) {
+    g_frame.At(first + static_cast<int>(i), row) = Cell{g_playStatusShown[i], kCellBold};
+  }
+}
+
 HWND FindInvalid(const WindowPtr &w) {
   if (!w || !(w->style & WS_VISIBLE) || w->thread != std::this_thread::get_id()) return nullptr;
   if (w->invalid) return w->handle;
@@ -187,6 +211,10 @@ HWND TakeInvalidWindow() {
 void ComposeAndPresent() {
   Screen *screen = CurrentScreen();
   if (screen == nullptr || !IsUiThread()) return;
+  if (std::wstring status = PlayStatusText(); status != g_playStatusShown) {
+    g_playStatusShown = std::move(status);
+    g_dirty = true;
+  }
   if (!g_dirty && g_frame.Columns() == screen->Columns() && g_frame.Rows() == screen->Rows()) return;
   g_dirty = false;
   if (g_frame.Columns() != screen->Columns() || g_frame.Rows() != screen->Rows()) {
@@ -201,6 +229,7 @@ void ComposeAndPresent() {
     DrawNonClient(*w);
     ComposeTree(w, screenCells);
   }
+  DrawPlayStatus();
   int cursorColumn = -1;
   int cursorRow = -1;
   WindowPtr focus = Find(Interaction().focus);
@@ -225,6 +254,7 @@ const CellGrid &ComposedFrame() { return g_frame; }
 
 void ResetPainter() {
   g_dirty = true;
+  g_playStatusShown.clear();
   g_frame = CellGrid();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/linux/screen/headless_screen.h"
 #include "platform/linux/screen/terminal_input_parser.h"
 #include "platform/linux/screen/terminal_screen.h"
+#include "platform/linux/wave_out/play_status.h"
 #include "platform/linux/window/window_system.h"
 
 namespace wendrel_window {
@@ -17,6 +18,8 @@ namespace {
 
 constexpr int kForwardedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH};
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+constexpr int kPlayStatusStepMs = 100;
 
 std::atomic<int> g_signalWriteFd{-1};
 
@@ -159,6 +162,12 @@ void CollectSessionDescriptors(std::vector<int> &fds, int *timeoutMs) {
     int input = screen->InputDescriptor();
     if (input >= 0) fds.push_back(input);
     *timeoutMs = screen->InputTimeoutMs(NowMs());
+    // While a wave device plays, the bottom row counts its time in tenths of
+    // a second: look again when the next tenth may be due. Stopped, nothing
+    // wakes the thread.
+    if (CurrentPlayStatus().playing && (*timeoutMs < 0 || *timeoutMs > kPlayStatusStepMs)) {
+      *timeoutMs = kPlayStatusStepMs;
+    }
   }
   CollectPublishDescriptors(fds);
 }

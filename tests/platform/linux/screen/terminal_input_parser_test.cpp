@@ -25,6 +25,14 @@ InputEvent AltChar(wchar_t ch) {
   return InputEvent::FromKey(key);
 }
 
+// Alt and a small letter as a stock xterm sends it: the letter + 0x80.
+InputEvent Meta(wchar_t letter) {
+  KeyEvent key = CharacterKey(letter);
+  key.alt = true;
+  key.metaTyped = static_cast<wchar_t>(letter + 0x80);
+  return InputEvent::FromKey(key);
+}
+
 InputEvent Mouse(MouseAction action, int column, int row, bool shift = false, bool ctrl = false,
                  bool doubleClick = false) {
   MouseEvent mouse;
@@ -94,7 +102,7 @@ TEST(TerminalInputParser, DecodesEveryKeyAndMouseReportTheProgramUses) {
        {AltChar(L'F')}},
       {"lone esc after the time-out", "\x1b", {Key(VK_ESCAPE)}},
       {"esc esc", "\x1b\x1b", {Key(VK_ESCAPE), Key(VK_ESCAPE)}},
-      {"two-byte UTF-8", "\xc3\xa9", {Char(L'\xe9')}},
+      {"two-byte UTF-8", "\xc3\x89", {Char(L'\xc9')}},
       {"three-byte UTF-8", "\xe2\x96\xb6", {Char(L'\x25b6')}},
       {"invalid UTF-8 lead is dropped", "\xff"
                                         "a",
@@ -228,8 +236,46 @@ TEST(TerminalInputParser, DoubleClickNeedsTheSameCellWithinTheTime) {
 TEST(TerminalInputParser, WithoutUtf8BytesAreLatin1) {
   TerminalInputParser parser(false);
   std::vector<InputEvent> out;
-  parser.Feed("\xe9", 0, out);
-  EXPECT_EQ(out, std::vector<InputEvent>{Char(L'\xe9')});
+  parser.Feed("\xc9", 0, out);
+  EXPECT_EQ(out, std::vector<InputEvent>{Char(L'\xc9')});
+}
+
+// A stock xterm (8-bit input, no metaSendsEscape) sends Alt+letter as the
+// letter + 0x80: a Latin-1 byte, or in a UTF-8 locale that character's
+// encoding. Only the small letters are taken for Alt; the characters around
+// them are typed for themselves.
+TEST(TerminalInputParser, EightBitMetaIsAltOfTheSmallLetter) {
+  struct MetaCase {
+    const char *name;
+    bool utf8;
+    std::string bytes;
+    std::vector<InputEvent> expected;
+  };
+  const MetaCase cases[] = {
+      {"alt t in UTF-8 (o circumflex)", true, "\xc3\xb4", {Meta(L't')}},
+      {"alt f in UTF-8", true, "\xc3\xa6", {Meta(L'f')}},
+      {"alt h in Latin-1", false, "\xe8", {Meta(L'h')}},
+      {"alt a, the first letter", true, "\xc3\xa1", {Meta(L'a')}},
+      {"alt z, the last letter, in Latin-1", false, "\xfa", {Meta(L'z')}},
+      {"alt t between typed keys", true, "p\xc3\xb4\x1b[A", {Char(L'p'), Meta(L't'), Key(VK_UP)}},
+      {"alt t split across reads", true, "\xc3|\xb4", {Meta(L't')}},
+      {"a grave accent (alt backquote) is typed", true, "\xc3\xa0", {Char(L'\xe0')}},
+      {"a capital O circumflex is typed", true, "\xc3\x94", {Char(L'\xd4')}},
+      {"y diaeresis past z is typed", false, "\xff", {Char(L'\xff')}},
+  };
+  for (const MetaCase &c : cases) {
+    SCOPED_TRACE(c.name);
+    TerminalInputParser parser(c.utf8);
+    std::vector<InputEvent> out;
+    // '|' marks where one read ends and the next begins.
+    size_t start = 0;
+    for (size_t cut; (cut = c.bytes.find('|', start)) != std::string::npos; start = cut + 1) {
+      parser.Feed(std::string_view(c.bytes).substr(start, cut - start), 1000, out);
+    }
+    parser.Feed(std::string_view(c.bytes).substr(start), 1000, out);
+    parser.Expire(1000 + TerminalInputParser::kEscapeTimeoutMs, out);
+    EXPECT_EQ(out, c.expected);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../controls/ui_test_support.h"
+#include "platform/linux/screen/terminal_input_parser.h"
 #include "platform/linux/shell/menu_tracker.h"
 #include "tests/support/helper_window.h"
 
@@ -105,6 +106,20 @@ TEST_F(MenuBarTest, KeysOpenPopUpsAndChooseItems) {
     EXPECT_EQ(CommandIds(), c.commands) << c.name;
     EXPECT_FALSE(IsMenuTracking()) << c.name;
   }
+}
+
+// A stock xterm sends Alt+T as ô (in UTF-8, two bytes): decoded by the
+// terminal's parser, it opens the Tone pop-up as Esc t does.
+TEST_F(MenuBarTest, TheEightBitAltOfAStockXtermOpensPopUps) {
+  TerminalInputParser parser(true);
+  std::vector<InputEvent> events;
+  parser.Feed("\xc3\xb4\r", 0, events);
+  ASSERT_EQ(events.size(), 2u);
+  for (const InputEvent &event : events) InjectKey(event.key);
+  Pump();
+  Pump();
+  EXPECT_EQ(CommandIds(), std::vector<WORD>{2011});
+  EXPECT_FALSE(IsMenuTracking());
 }
 
 TEST_F(MenuBarTest, GreyedItemsAreNotChosen) {

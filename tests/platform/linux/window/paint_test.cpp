@@ -142,6 +142,41 @@ TEST_F(Paint, WithoutUtf8FramesUseAscii) {
   EXPECT_EQ(screen[3].substr(0, 6), L"+----+");
 }
 
+// While a wave device plays, the right end of the bottom row (the terminal's
+// own) says so and for how long, as far as the device has played: in ASCII on
+// a terminal that is not UTF-8; nothing while it is paused or once closed.
+TEST_F(Paint, TheBottomRowSaysWhileAWaveDevicePlays) {
+  StartHeadlessScreen(20, 6, false);
+  setenv("WENDREL_AUDIO", "null", 1);  // paced in real time, no card
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &format, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT),
+            MMSYSERR_NOERROR);
+  std::vector<int16_t> samples(4410);  // a tenth of a second
+  WAVEHDR header{};
+  header.lpData = reinterpret_cast<LPSTR>(samples.data());
+  header.dwBufferLength = static_cast<DWORD>(samples.size() * 2);
+  ASSERT_EQ(waveOutPrepareHeader(device, &header, sizeof header), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &header, sizeof header), MMSYSERR_NOERROR);
+  // The event is also set by the open; each wait is bounded, so that a
+  // device that never completes fails the test.
+  while ((header.dwFlags & WHDR_DONE) == 0) {
+    ASSERT_EQ(WaitForSingleObject(done, 5000), WAIT_OBJECT_0);
+    ResetEvent(done);
+  }
+  EXPECT_EQ(DumpScreen().back(), std::wstring(12, L' ') + L"> 0.1 s ");
+  waveOutPause(device);
+  EXPECT_EQ(DumpScreen().back(), std::wstring(20, L' '));
+  waveOutRestart(device);
+  EXPECT_EQ(DumpScreen().back(), std::wstring(12, L' ') + L"> 0.1 s ");
+  waveOutUnprepareHeader(device, &header, sizeof header);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(DumpScreen().back(), std::wstring(20, L' '));
+  CloseHandle(done);
+  unsetenv("WENDREL_AUDIO");
+}
+
 TEST_F(Paint, TheCursorShowsTheFocusedWindowsCaretOnly) {
   HWND main = TopLevel();
   HWND edit = Child(main, 100, 16, 26, 80, 13);
