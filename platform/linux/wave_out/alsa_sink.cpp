@@ -79,6 +79,12 @@ AlsaSink::~AlsaSink() {
 
 bool AlsaSink::Write(const int16_t *samples, uint32_t frames, const std::atomic<bool> &abandon) {
   assert(pcm != nullptr);
+  // Set by a recovery, cleared by the next frames taken. A device that fails
+  // again before taking a frame was not late but gone: a sound server that
+  // died leaves a plugin whose recovery "succeeds" and whose next write fails
+  // at once, so retrying would spin a core (and, in some plugins, allocate on
+  // every turn) until something else ended the play.
+  bool justRecovered = false;
   while (frames > 0 && !abandon.load(std::memory_order_acquire)) {
     uint32_t chunk = std::min(frames, chunkFrames);
     snd_pcm_sframes_t written = snd_pcm_writei(pcm, samples, chunk);
@@ -88,10 +94,12 @@ bool AlsaSink::Write(const int16_t *samples, uint32_t frames, const std::atomic<
     }
     if (written < 0) {
       // An underrun (the owner was late) or a suspend: recover and go on; only
-      // what cannot be recovered is a failure.
-      if (snd_pcm_recover(pcm, static_cast<int>(written), 1) < 0) return false;
+      // what cannot be recovered, or fails again at once, is a failure.
+      if (justRecovered || snd_pcm_recover(pcm, static_cast<int>(written), 1) < 0) return false;
+      justRecovered = true;
       continue;
     }
+    justRecovered = false;
     soundPending = true;
     samples += size_t(written) * size_t(format.channels);
     frames -= static_cast<uint32_t>(written);
