@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
+#include <cstdint>
 #include <mutex>
 
 namespace {
@@ -33,6 +34,8 @@ MMRESULT OpenError(int error) {
 // Enough queued in the card to ride out a late wake-up of the playback thread,
 // little enough that Stop is heard at once.
 constexpr unsigned kLatencyMicroseconds = 200000;
+// How much room a blocking write waits for at a time.
+constexpr int64_t kWakeMicroseconds = 10000;
 
 }  // namespace
 
@@ -67,6 +70,21 @@ std::unique_ptr<AlsaSink> AlsaSink::Open(const std::string &device, const SinkFo
   uint32_t chunk = 1024;
   if (snd_pcm_get_params(pcm, &bufferFrames, &periodFrames) == 0 && periodFrames > 0) {
     chunk = static_cast<uint32_t>(std::min<snd_pcm_uframes_t>(periodFrames, 65536));
+  }
+  // A blocking write waits for room of a whole period (a quarter of the
+  // buffer) by default, and a reset is only seen between writes: Stop would
+  // go on sounding for up to a period. Waking for every few milliseconds of
+  // room lets a write give up that much sooner; the buffer stays as deep.
+  const uint32_t wakeFrames = static_cast<uint32_t>(
+      std::max<int64_t>(1, int64_t(format.sampleRate) * kWakeMicroseconds / 1000000));
+  snd_pcm_sw_params_t *software = nullptr;
+  if (wakeFrames < chunk && snd_pcm_sw_params_malloc(&software) == 0) {
+    if (snd_pcm_sw_params_current(pcm, software) == 0 &&
+        snd_pcm_sw_params_set_avail_min(pcm, software, wakeFrames) == 0 &&
+        snd_pcm_sw_params(pcm, software) == 0) {
+      chunk = wakeFrames;
+    }
+    snd_pcm_sw_params_free(software);
   }
   *error = MMSYSERR_NOERROR;
   const bool neverBlocks = snd_pcm_type(pcm) == SND_PCM_TYPE_NULL;
