@@ -25,6 +25,7 @@ class AlsaSink : public AudioSink {
   void Discard() override;
   int64_t FramesToHear() override;
   bool PacedByClock() const override { return neverBlocks; }
+  bool Keepable() const override { return true; }
   bool Finish() override;
 
  private:
