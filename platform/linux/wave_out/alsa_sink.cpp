@@ -75,12 +75,18 @@ std::unique_ptr<AlsaSink> AlsaSink::Open(const std::string &device, const SinkFo
   // buffer) by default, and a reset is only seen between writes: Stop would
   // go on sounding for up to a period. Waking for every few milliseconds of
   // room lets a write give up that much sooner; the buffer stays as deep.
+  // And the card starts once half its buffer is written rather than all of
+  // it: a play (or a restart after a change) is heard as soon as the
+  // player's first buffer (a tenth of a second) has arrived, not once it has
+  // made the next one, which on a busy machine can be late; the half already
+  // written rides out a late wake-up of the writer.
   const uint32_t wakeFrames = static_cast<uint32_t>(
       std::max<int64_t>(1, int64_t(format.sampleRate) * kWakeMicroseconds / 1000000));
   snd_pcm_sw_params_t *software = nullptr;
   if (wakeFrames < chunk && snd_pcm_sw_params_malloc(&software) == 0) {
     if (snd_pcm_sw_params_current(pcm, software) == 0 &&
         snd_pcm_sw_params_set_avail_min(pcm, software, wakeFrames) == 0 &&
+        snd_pcm_sw_params_set_start_threshold(pcm, software, std::max<snd_pcm_uframes_t>(bufferFrames / 2, wakeFrames)) == 0 &&
         snd_pcm_sw_params(pcm, software) == 0) {
       chunk = wakeFrames;
     }
