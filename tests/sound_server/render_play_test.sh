@@ -69,7 +69,8 @@ after_kb=$before_kb
 while kill -0 "$play" 2>/dev/null && [ $((($(date +%s%N) - killed) / 1000000)) -lt 1000 ]; do
   now_kb=$(resident)
   [ "${now_kb:-0}" -le "$after_kb" ] || after_kb=$now_kb
-  busy_ticks=$(($(ticks) - ticks_at_kill))
+  now_ticks=$(ticks)
+  [ "$now_ticks" -lt "$ticks_at_kill" ] || busy_ticks=$((now_ticks - ticks_at_kill))
   sleep 0.05
 done
 busy_ticks=${busy_ticks:-0}
@@ -83,5 +84,6 @@ lines=$(tr '\r' '\n' <"$tmp/kill.err" | grep -c '^wendrel-render:' || true)
 # At 100 ticks a second, 10 % of a core over at most a second is 10 ticks.
 [ "$busy_ticks" -le 10 ] || fail "killed server: $busy_ticks ticks of processor time after the kill"
 [ $((after_kb - before_kb)) -le 4096 ] || fail "killed server: resident memory grew from $before_kb to $after_kb kB"
-echo "ok: killed server ended the play after $ended_ms ms (resident $before_kb -> $after_kb kB):" \
+echo "ok: killed server ended the play after $ended_ms ms ($busy_ticks ticks of processor time;" \
+  "resident $before_kb -> $after_kb kB):" \
   "$(tr '\r' '\n' <"$tmp/kill.err" | grep '^wendrel-render:')"
