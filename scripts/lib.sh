@@ -79,7 +79,10 @@ wendrel_unpack_pipewire_alsa() {
   # apt-get download writes into the current folder, which its sandbox user
   # may not reach: the folder is opened to it.
   chmod 755 "$scratch"
-  if (cd "$scratch" && apt-get download -qq "pipewire-alsa=$version" >/dev/null 2>&1); then
+  # The installed version, else the archive's own when that one is gone from
+  # it (a point release moved on before the machine did).
+  if (cd "$scratch" && { apt-get download -qq "pipewire-alsa=$version" || apt-get download -qq pipewire-alsa; } \
+    >/dev/null 2>&1); then
     mkdir -p "$dir" && dpkg-deb -x "$scratch"/pipewire-alsa_*.deb "$dir"
   else
     echo "pipewire-alsa $version could not be downloaded: the PipeWire tests are left out" >&2
