@@ -55,8 +55,9 @@ pipewire_start() {
     echo "pipewire_server: no pipewire-alsa plugin under $plugins" >&2
     return 1
   fi
-  # The stock daemon configuration with the graph at our rate, a quantum as a
-  # desktop with other streams runs, and a null sink that always exists and
+  # The stock daemon configuration with the graph at our rate, its quantum
+  # held at 1024 frames as a desktop with other streams runs it (a client's
+  # wish for another is not granted), and a null sink that always exists and
   # drives the graph.
   awk -v rate="$rate" '
     /^context.properties = \{/ {
@@ -96,7 +97,8 @@ pipewire_start() {
   pipewire_pid=$!
   # WirePlumber links streams to the sink and makes it the default; it wants
   # a session bus, which dbus-run-session gives it privately.
-  # It runs in a process group of its own, so that the bus goes with it.
+  # It runs in a process group of its own, so that the bus goes with it
+  # (setsid needs no fork here: a background job of a script leads no group).
   setsid "${private[@]}" dbus-run-session -- wireplumber </dev/null >"$dir/session.log" 2>&1 &
   pipewire_session_pid=$!
   local deadline=$((SECONDS + pipewire_wait_seconds))
