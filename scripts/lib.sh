@@ -4,8 +4,11 @@
 WENDREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WENDREL_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   libncurses-dev libasound2-dev libcli11-dev tmux binutils-mingw-w64-x86-64 man-db alsa-utils
-  # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse device.
-  pulseaudio pulseaudio-utils libasound2-plugins)
+  # The sound-server tests: a private PulseAudio, its recorder, ALSA's pulse
+  # device; a private PipeWire with its session manager (on a bus of its own)
+  # and recorder. PipeWire's ALSA plugin is unpacked, not installed: see
+  # wendrel_unpack_pipewire_alsa.
+  pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-bin wireplumber dbus)
 # What the libFuzzer targets add.
 WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What the Windows build and its run under Wine add: the cross compiler (the
@@ -61,6 +64,30 @@ wendrel_ensure_comma_locale() {
   grep -qi '^de_DE\.utf-\?8$' <(locale -a 2>/dev/null) && return 0
   [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null 2>&1 || return 0
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
+}
+
+# wendrel_unpack_pipewire_alsa DIR: PipeWire's ALSA plugin, of the installed
+# PipeWire's version, unpacked into DIR for the tests to name per process.
+# The package conflicts with pulseaudio in Debian, and installing it would make
+# every ALSA program of the machine play through PipeWire, so it is only
+# downloaded. Without the network the PipeWire tests are left out.
+wendrel_unpack_pipewire_alsa() {
+  local dir=$1 version scratch
+  find "$dir" -name libasound_module_pcm_pipewire.so 2>/dev/null | grep -q . && return 0
+  version=$(dpkg-query -W -f='${Version}' pipewire 2>/dev/null) || return 0
+  scratch=$(mktemp -d)
+  # apt-get download writes into the current folder, which its sandbox user
+  # may not reach: the folder is opened to it.
+  chmod 755 "$scratch"
+  # The installed version, else the archive's own when that one is gone from
+  # it (a point release moved on before the machine did).
+  if (cd "$scratch" && { apt-get download -qq "pipewire-alsa=$version" || apt-get download -qq pipewire-alsa; } \
+    >/dev/null 2>&1); then
+    mkdir -p "$dir" && dpkg-deb -x "$scratch"/pipewire-alsa_*.deb "$dir"
+  else
+    echo "pipewire-alsa $version could not be downloaded: the PipeWire tests are left out" >&2
+  fi
+  rm -rf "$scratch"
 }
 
 # wendrel_build DIR [cmake options...]: configure (once) and build everything in DIR.

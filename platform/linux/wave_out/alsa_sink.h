@@ -25,6 +25,7 @@ class AlsaSink : public AudioSink {
   void Discard() override;
   int64_t FramesToHear() override;
   bool PacedByClock() const override { return neverBlocks; }
+  bool Keepable() const override { return true; }
   bool Finish() override;
 
  private:
@@ -33,7 +34,7 @@ class AlsaSink : public AudioSink {
 
   snd_pcm_t *pcm;
   SinkFormat format;
-  uint32_t chunkFrames;       // one ALSA period: how often a long write looks at abandon
+  uint32_t chunkFrames;       // how often a long write looks at abandon
   bool neverBlocks;           // ALSA's null device: writes return at once
   bool soundPending = false;  // written since the last Discard, maybe not yet heard
 };

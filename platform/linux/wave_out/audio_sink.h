@@ -36,6 +36,11 @@ class AudioSink {
   // clock never blocks.
   virtual bool PacedByClock() const = 0;
 
+  // Whether a closed device may keep the sink open for the next open of the
+  // same output and format (see kept_output.h): worth it for a sound server's
+  // stream, which takes the server a while to build.
+  virtual bool Keepable() const { return false; }
+
   // Releases the sink, throwing away what is still unheard; false if it could
   // not finish properly (a file left incomplete). Called once, last.
   virtual bool Finish() = 0;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/linux/threads/event.h"
+#include "platform/linux/wave_out/kept_output.h"
 #include "platform/linux/wave_out/sink_factory.h"
 
 namespace {
@@ -33,6 +34,7 @@ MMRESULT WaveDevice::Open(const std::string &choice, int openTimeoutMs) {
   if (!changed.wait_for(lock, std::chrono::milliseconds(openTimeoutMs),
                         [this] { return phase != Phase::Opening; })) {
     closing = true;
+    ownerGaveUp = true;
     return MMSYSERR_NOTENABLED;
   }
   if (phase == Phase::Ended) return openResult;
@@ -43,7 +45,8 @@ MMRESULT WaveDevice::Open(const std::string &choice, int openTimeoutMs) {
 void WaveDevice::Run(const std::string &choice) {
   if (faults.hangOpen) WaitWhileFrozen();
   MMRESULT error = MMSYSERR_NOERROR;
-  std::unique_ptr<AudioSink> opened = OpenAudioSink(choice.c_str(), format, &error);
+  std::unique_ptr<AudioSink> opened = TakeKeptOutput(choice, format);
+  if (opened == nullptr) opened = OpenAudioSink(choice.c_str(), format, &error);
   std::unique_lock lock(mutex);
   if (opened == nullptr) {
     openResult = error;
@@ -56,8 +59,17 @@ void WaveDevice::Run(const std::string &choice) {
   phase = Phase::Open;
   changed.notify_all();
   PlaybackLoop(lock);
+  // Kept only when the close went in good order: a sink that failed, or kept
+  // its owner waiting past the close's time-out (a frozen server), is no
+  // stream to hand to the next play.
+  const bool keep = sink->Keepable() && !failed && !ownerGaveUp;
   lock.unlock();
-  const bool finished = sink->Finish();
+  bool finished = true;
+  if (keep) {
+    KeepOutput(choice, format, std::move(sink));
+  } else {
+    finished = sink->Finish();
+  }
   lock.lock();
   finishedWell = finished;
   phase = Phase::Ended;
@@ -173,8 +185,8 @@ bool WaveDevice::FinishClose(int blockingWaitMs) {
   const auto ended = [this] { return phase == Phase::Ended; };
   if (sinkNeverBlocks) {
     changed.wait(lock, ended);
-  } else {
-    changed.wait_for(lock, std::chrono::milliseconds(blockingWaitMs), ended);
+  } else if (!changed.wait_for(lock, std::chrono::milliseconds(blockingWaitMs), ended)) {
+    ownerGaveUp = true;
   }
   const bool finished = phase == Phase::Ended && finishedWell;
   SignalOwner();  // the close notification, the last the owner gets

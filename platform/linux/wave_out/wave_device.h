@@ -35,7 +35,8 @@ class WaveDevice : public std::enable_shared_from_this<WaveDevice> {
   WaveDevice(const WaveDevice &) = delete;
   WaveDevice &operator=(const WaveDevice &) = delete;
 
-  // Starts the playback thread, which opens the sink choice names, and waits
+  // Starts the playback thread, which opens the sink choice names (or takes
+  // over the stream a device just closed kept for it), and waits
   // for the open for at most openTimeoutMs; the waveOutOpen result. On a
   // failure the device is closed: a thread still opening closes what it gets.
   MMRESULT Open(const std::string &choice, int openTimeoutMs);
@@ -52,7 +53,7 @@ class WaveDevice : public std::enable_shared_from_this<WaveDevice> {
   // otherwise marks the device closed, so every later call fails.
   MMRESULT BeginClose();
   // After a successful BeginClose: lets the playback thread release the sink
-  // and end. A sink that never blocks is waited for; one that may block, for
+  // (or keep it for the next open, see kept_output.h) and end. A sink that never blocks is waited for; one that may block, for
   // at most blockingWaitMs, after which the thread is left to end by itself.
   // False if the sink did not finish properly within that time.
   bool FinishClose(int blockingWaitMs);
@@ -79,6 +80,7 @@ class WaveDevice : public std::enable_shared_from_this<WaveDevice> {
   Phase phase = Phase::Opening;
   MMRESULT openResult = MMSYSERR_NOERROR;
   bool finishedWell = false;
+  bool ownerGaveUp = false;  // an open or close stopped waiting for the thread
   std::unique_ptr<AudioSink> sink;  // set by the playback thread once it has opened
   bool sinkNeverBlocks = false;
   WAVEHDR *head = nullptr;  // queued buffers, linked through lpNext

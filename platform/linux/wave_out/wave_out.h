@@ -172,7 +172,10 @@ MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWOR
 // is gone after the call; MMSYSERR_ERROR then says the sink could not finish
 // (a WAV file whose sizes could not be written, say), or, for an output that
 // may block (ALSA), that it did not finish within half a second: it is then
-// released whenever it answers, without the caller.
+// released whenever it answers, without the caller. An ALSA stream that
+// closed in good order stays open for up to half a second more, for an open
+// of the same output and format to take over, so that a restart leaves no
+// hole of silence; nothing of it is heard meanwhile.
 MMRESULT waveOutClose(HWAVEOUT hwo);
 
 // Sets WHDR_PREPARED (other flags untouched). A prepared header stays prepared.
