@@ -1,4 +1,4 @@
-#include "platform/files/files.h"
+#include "platform/linux/files/files.h"
 
 #include <algorithm>
 #include <atomic>
