@@ -180,6 +180,9 @@ void FitListColumns(HWND frame) {
       continue;
     }
     SetPropW(child, kFitColumnsProperty, fit);
+    // The values' column takes most of a row now, and a click on a value
+    // must select its row, as a click anywhere in the wide labels' column did.
+    SendMessageW(child, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     fit->posted = PostMessageW(child, kFitColumnsMessage, 0, 0) != FALSE;
   }
 }
