@@ -81,9 +81,14 @@ void FitColumns(HWND list) {
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE, 0));
   const int label = ColumnWidth(list, 0);
   const int value = ColumnWidth(list, 1);
-  // Measured again: the widths just set may have shown or hidden a scroll bar.
-  GetClientRect(list, &client);
-  SetColumnWidth(list, 1, std::max(static_cast<int>(client.right - client.left) - label, value));
+  // Each width set may show or hide a scroll bar, which changes the width
+  // there is; twice settles it.
+  for (int pass = 0; pass < 2; ++pass) {
+    GetClientRect(list, &client);
+    const int rest = static_cast<int>(client.right - client.left) - label;
+    if (pass > 0 && ColumnWidth(list, 1) == std::max(rest, value)) break;
+    SetColumnWidth(list, 1, std::max(rest, value));
+  }
 }
 
 LRESULT CALLBACK FitColumnsProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
@@ -193,6 +198,8 @@ UINT ComeForwardMessage() {
 }
 
 LRESULT ComeForward(HWND frame) {
+  // A dialog open over the window is where the keyboard belongs.
+  HWND active = GetLastActivePopup(frame);
   if (IsIconic(frame)) {
     ShowWindow(frame, SW_RESTORE);
   } else if (GetForegroundWindow() != frame && RunsUnderWine()) {
@@ -203,7 +210,7 @@ LRESULT ComeForward(HWND frame) {
     ShowWindow(frame, SW_MINIMIZE);
     ShowWindow(frame, SW_RESTORE);
   }
-  SetForegroundWindow(frame);
+  SetForegroundWindow(active != nullptr ? active : frame);
   return TRUE;
 }
 
