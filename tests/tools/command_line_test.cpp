@@ -180,7 +180,9 @@ TEST(RenderCommandLine, LeadingSlashOnWindows) {
     SCOPED_TRACE(c.name);
     Parsed parsed = Parse(c.arguments, c.windowsStyle);
     EXPECT_EQ(parsed.status, c.status) << parsed.err;
-    if (*c.out != '\0') EXPECT_NE(parsed.out.find(c.out), std::string::npos) << parsed.out;
+    if (*c.out != '\0') {
+      EXPECT_NE(parsed.out.find(c.out), std::string::npos) << parsed.out;
+    }
     if (*c.err != '\0') {
       EXPECT_NE(parsed.err.find(c.err), std::string::npos) << parsed.err;
       EXPECT_EQ(parsed.err.find('\n'), parsed.err.size() - 1) << "one line";
