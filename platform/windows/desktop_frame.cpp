@@ -214,6 +214,8 @@ LRESULT ComeForward(HWND frame) {
   return TRUE;
 }
 
+// Declared in pocket_shell.h, which this file leaves out: its macro would
+// turn the calls of Windows' own SetForegroundWindow here into this one.
 BOOL ShellSetForegroundWindow(HWND hWnd) {
   if (!IsWindow(hWnd)) return FALSE;
   DWORD process = 0;

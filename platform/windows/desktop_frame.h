@@ -5,7 +5,8 @@
 // sizing frame with minimise and maximise, a default size that suits a list
 // of parameters, the bar along the bottom of its client area, and its other
 // children (the list) filling the rest at every size. Every call runs on the
-// thread that owns the window, except ShellSetForegroundWindow.
+// thread that owns the window; a second start reaches ComeForward through
+// ShellSetForegroundWindow (pocket_shell.h), which sends the message.
 #pragma once
 
 #ifndef NOMINMAX
