@@ -125,6 +125,11 @@ LRESULT CALLBACK FitColumnsProc(HWND list, UINT message, WPARAM wParam, LPARAM l
   return result;
 }
 
+// Under Wine, how long a window minimised for a second start stays so
+// before it is restored: time for the window manager to minimise it.
+constexpr UINT_PTR kComeForwardTimer = 0x5744;
+constexpr UINT kComeForwardDelayMs = 250;
+
 bool RunsUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
@@ -198,20 +203,31 @@ UINT ComeForwardMessage() {
 }
 
 LRESULT ComeForward(HWND frame) {
-  // A dialog open over the window is where the keyboard belongs.
-  HWND active = GetLastActivePopup(frame);
   if (IsIconic(frame)) {
     ShowWindow(frame, SW_RESTORE);
-  } else if (GetForegroundWindow() != frame && RunsUnderWine()) {
+  } else if (RunsUnderWine()) {
     // Wine's X11 driver (8.0) never asks the window manager to activate a
     // window, so SetForegroundWindow leaves a covered window behind another
     // program's and the keyboard with that program. A window that comes back
     // from minimised is raised and activated by the window manager itself.
+    // The restore waits for the manager to have minimised it: restored
+    // before that, the manager's late minimise wins, and Wine's idea of the
+    // window's state then drifts from the manager's.
     ShowWindow(frame, SW_MINIMIZE);
-    ShowWindow(frame, SW_RESTORE);
+    SetTimer(frame, kComeForwardTimer, kComeForwardDelayMs, nullptr);
+    return TRUE;
   }
-  SetForegroundWindow(active != nullptr ? active : frame);
+  // A dialog open over the window is where the keyboard belongs.
+  SetForegroundWindow(GetLastActivePopup(frame));
   return TRUE;
+}
+
+bool ComeForwardTimer(HWND frame, WPARAM timer) {
+  if (timer != kComeForwardTimer) return false;
+  KillTimer(frame, kComeForwardTimer);
+  ShowWindow(frame, SW_RESTORE);
+  SetForegroundWindow(GetLastActivePopup(frame));
+  return true;
 }
 
 // Declared in pocket_shell.h, which this file leaves out: its macro would

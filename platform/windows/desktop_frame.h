@@ -36,6 +36,9 @@ void FitListColumns(HWND frame);
 // for the message ComeForwardMessage names.
 UINT ComeForwardMessage();
 LRESULT ComeForward(HWND frame);
+// frame's timer messages go here first: true for ComeForward's timer,
+// which the window's own procedure must not see.
+bool ComeForwardTimer(HWND frame, WPARAM timer);
 
 // The pixels per inch of the screen the program draws on.
 int ScreenDpi();

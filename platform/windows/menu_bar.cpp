@@ -42,6 +42,7 @@ void LayOut(const MenuBarState &bar) { LayOutDesktopFrame(bar.parent, bar.hwnd, 
 LRESULT CALLBACK FrameSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto *bar = reinterpret_cast<MenuBarState *>(data);
   if (message == ComeForwardMessage()) return ComeForward(hwnd);
+  if (message == WM_TIMER && ComeForwardTimer(hwnd, wParam)) return 0;
   LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_SIZE:
