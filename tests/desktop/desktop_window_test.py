@@ -36,7 +36,7 @@ def fail(message, state=""):
     sys.exit(1)
 
 
-class Session:
+class WineDesktop:
     def __init__(self, tmp, exe, render, probe, prefix):
         self.tmp, self.exe, self.probe_exe = tmp, exe, probe
         self.children = []
@@ -166,17 +166,17 @@ def green_in(counts):
 def main():
     exe, render, probe, prefix, shot = (os.path.abspath(a) for a in sys.argv[1:6])
     tmp = tempfile.mkdtemp(prefix="wendrel-window-")
-    session = None
+    desk = None
     try:
-        session = Session(tmp, exe, render, probe, prefix)
-        # Wine's first process of a session starts its services first.
-        state = session.wait("the program never showed its 81 rows, laid out in its window",
+        desk = WineDesktop(tmp, exe, render, probe, prefix)
+        # Wine's first process on a fresh server starts its services first.
+        state = desk.wait("the program never showed its 81 rows, laid out in its window",
                              lambda s: s.count("\nrow ") == ROWS and "state normal foreground" in s and laid_out(s),
                              120)
         if "frame size minimize maximize sysmenu" not in state:
             fail("the frame does not offer sizing, minimise and maximise", state)
-        x_id = session.x_window("^Wendrel$")
-        actions = session.run("xprop", "-id", x_id, "_NET_WM_ALLOWED_ACTIONS")
+        x_id = desk.x_window("^Wendrel$")
+        actions = desk.run("xprop", "-id", x_id, "_NET_WM_ALLOWED_ACTIONS")
         for action in ("RESIZE", "MINIMIZE", "MAXIMIZE_HORZ", "MAXIMIZE_VERT"):
             if f"_NET_WM_ACTION_{action}" not in actions:
                 fail(f"the window manager does not allow {action}: {actions}", state)
@@ -187,115 +187,115 @@ def main():
 
         # Larger and smaller, as the window manager sizes it.
         for size in ((760, 560), (360, 240)):
-            session.run("xdotool", "windowsize", x_id, str(size[0]), str(size[1]))
-            state = session.wait(f"sized to {size}: list, bar or columns out of place",
+            desk.run("xdotool", "windowsize", x_id, str(size[0]), str(size[1]))
+            state = desk.wait(f"sized to {size}: list, bar or columns out of place",
                                  lambda s: client_size(s) == size and laid_out(s))
             print(f"ok: sized {size[0]} x {size[1]}: {line_of(state, 'list')}; {line_of(state, 'bar')}; "
                   f"{line_of(state, 'columns')}")
 
         # Maximised by a double click on the title bar, and back.
         left, top = rect_of(state, "client")[:2]
-        session.run("xdotool", "mousemove", str(left + 60), str(top - 8), "click", "--repeat", "2", "--delay", "80",
+        desk.run("xdotool", "mousemove", str(left + 60), str(top - 8), "click", "--repeat", "2", "--delay", "80",
                     "1")
-        state = session.wait("a double click on the title bar did not maximise the window",
+        state = desk.wait("a double click on the title bar did not maximise the window",
                              lambda s: "state maximized" in s and laid_out(s))
         if rect_of(state, "bar")[3] != 768 or rect_of(state, "bar")[2] != 1024:
             fail("the maximised window's bar is not along the screen's bottom", state)
         print(f"ok: maximised: {line_of(state, 'client')}; {line_of(state, 'list')}; {line_of(state, 'bar')}")
         left, top = rect_of(state, "client")[:2]
-        session.run("xdotool", "mousemove", str(left + 60), str(top - 8), "click", "--repeat", "2", "--delay", "80",
+        desk.run("xdotool", "mousemove", str(left + 60), str(top - 8), "click", "--repeat", "2", "--delay", "80",
                     "1")
-        state = session.wait("a second double click did not restore the window",
+        state = desk.wait("a second double click did not restore the window",
                              lambda s: "state normal" in s and client_size(s) == (360, 240) and laid_out(s))
-        session.run("xdotool", "windowsize", x_id, "480", "360")
-        state = session.wait("not back to 480 x 360", lambda s: client_size(s) == (480, 360) and laid_out(s))
-        session.wait_screen("the screen shows no play button in the bar", lambda s: rect_of(s, "bar"), green_in)
+        desk.run("xdotool", "windowsize", x_id, "480", "360")
+        state = desk.wait("not back to 480 x 360", lambda s: client_size(s) == (480, 360) and laid_out(s))
+        desk.wait_screen("the screen shows no play button in the bar", lambda s: rect_of(s, "bar"), green_in)
 
         # Minimised: nothing of the program stays on the (black) screen; restored, the bar is back.
-        session.run("xdotool", "windowminimize", x_id)
-        session.wait("not minimised", lambda s: "state minimized" in s)
-        session.wait_screen("with the window minimised the screen still shows something", lambda s: [0, 0, 1024, 768],
+        desk.run("xdotool", "windowminimize", x_id)
+        desk.wait("not minimised", lambda s: "state minimized" in s)
+        desk.wait_screen("with the window minimised the screen still shows something", lambda s: [0, 0, 1024, 768],
                             lambda counts: list(counts) == [(0, 0, 0)])
-        session.run("xdotool", "windowactivate", x_id)
-        state = session.wait("not restored", lambda s: "state normal foreground" in s and laid_out(s))
-        state = session.wait_screen("restored, the screen shows no play button in the bar",
+        desk.run("xdotool", "windowactivate", x_id)
+        state = desk.wait("not restored", lambda s: "state normal foreground" in s and laid_out(s))
+        state = desk.wait_screen("restored, the screen shows no play button in the bar",
                                     lambda s: rect_of(s, "bar"), green_in)
         print("ok: minimised, the screen is empty; restored, the bar shows again")
 
         # The framed window, as the README shows it, with the frame the window manager puts around it.
         left, top, right, bottom = rect_of(state, "client")
-        extents = re.findall(r"\d+", session.run("xprop", "-id", x_id, "_NET_FRAME_EXTENTS").split("=")[-1])
+        extents = re.findall(r"\d+", desk.run("xprop", "-id", x_id, "_NET_FRAME_EXTENTS").split("=")[-1])
         if len(extents) != 4:
             fail("the window manager gives the window no frame", state)
         frame_left, frame_right, frame_top, frame_bottom = map(int, extents)
         frame = [left - frame_left, top - frame_top, right + frame_right, bottom + frame_bottom]
         subprocess.run(["import", "-window", "root", "-crop",
                         f"{frame[2] - frame[0]}x{frame[3] - frame[1]}+{frame[0]}+{frame[1]}", "+repage", shot],
-                       env=session.env, check=True)
-        title = session.pixels([left + 40, top - 16, right - 80, top - 4])
+                       env=desk.env, check=True)
+        title = desk.pixels([left + 40, top - 16, right - 80, top - 4])
         if (255, 255, 255) in title and title[(255, 255, 255)] > sum(title.values()) // 2:
             fail("the screenshot's title bar is blank", state)
 
         # Another program in front: its window covers the bar like the rest.
-        notepad = subprocess.Popen(["wine", "notepad"], env=session.env, stdout=subprocess.DEVNULL,
+        notepad = subprocess.Popen(["wine", "notepad"], env=desk.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
-        session.children.append(notepad)
+        desk.children.append(notepad)
         deadline = time.time() + 60
-        while session.active_name() != "Untitled - Notepad":
+        while desk.active_name() != "Untitled - Notepad":
             if time.time() > deadline:
                 fail("Notepad did not come up in front")
             time.sleep(0.3)
-        notepad_id = session.x_window("Notepad")
-        session.run("xdotool", "windowmove", notepad_id, "0", str(top + 40), "windowsize", notepad_id, "900", "500")
-        session.wait("Wendrel stayed in the foreground under Notepad", lambda s: "state normal background" in s)
-        session.wait_screen("the bar shows over Notepad", lambda s: rect_of(s, "bar"),
+        notepad_id = desk.x_window("Notepad")
+        desk.run("xdotool", "windowmove", notepad_id, "0", str(top + 40), "windowsize", notepad_id, "900", "500")
+        desk.wait("Wendrel stayed in the foreground under Notepad", lambda s: "state normal background" in s)
+        desk.wait_screen("the bar shows over Notepad", lambda s: rect_of(s, "bar"),
                             lambda counts: green_in(counts) == 0)
         print("ok: Notepad in front covers the bar")
 
         # A second start: exits 0, and the first comes forward with the keyboard.
         def second_start(why):
-            status = session.start().wait(60)
+            status = desk.start().wait(60)
             if status != 0:
                 fail(f"{why}: the second start ended with status {status}")
-            state = session.wait(f"{why}: the first window did not come forward",
+            state = desk.wait(f"{why}: the first window did not come forward",
                                  lambda s: "state normal foreground" in s and laid_out(s))
             deadline = time.time() + WAIT_SECONDS
-            while session.active_name() != "Wendrel":
+            while desk.active_name() != "Wendrel":
                 if time.time() > deadline:
-                    fail(f"{why}: the window manager's active window is {session.active_name()}", state)
+                    fail(f"{why}: the window manager's active window is {desk.active_name()}", state)
                 time.sleep(0.3)
-            return session.wait_screen(f"{why}: the bar is not in front", lambda s: rect_of(s, "bar"), green_in)
+            return desk.wait_screen(f"{why}: the bar is not in front", lambda s: rect_of(s, "bar"), green_in)
 
         second_start("covered by Notepad")
-        session.run("xdotool", "key", "End")
-        session.wait("End did not reach the list", lambda s: f"\nrow {ROWS - 1} SF " in s)
-        session.run("xdotool", "key", "Return")
-        session.wait("Enter on the last row did not edit it", lambda s: "\ndialog Sine Duration|" in s)
-        session.run("xdotool", "key", "Escape")
-        session.wait("Escape did not close the dialog", lambda s: "\ndialog " not in s)
+        desk.run("xdotool", "key", "End")
+        desk.wait("End did not reach the list", lambda s: f"\nrow {ROWS - 1} SF " in s)
+        desk.run("xdotool", "key", "Return")
+        desk.wait("Enter on the last row did not edit it", lambda s: "\ndialog Sine Duration|" in s)
+        desk.run("xdotool", "key", "Escape")
+        desk.wait("Escape did not close the dialog", lambda s: "\ndialog " not in s)
         print("ok: a second start brought the covered window forward; End and Enter reached the list")
 
-        bar = rect_of(session.state(), "bar")
-        session.run("xdotool", "windowminimize", x_id)
-        session.wait_screen("minimised, the bar still shows", lambda s: bar, lambda counts: green_in(counts) == 0)
+        bar = rect_of(desk.state(), "bar")
+        desk.run("xdotool", "windowminimize", x_id)
+        desk.wait_screen("minimised, the bar still shows", lambda s: bar, lambda counts: green_in(counts) == 0)
         second_start("minimised")
-        session.run("xdotool", "key", "Home")
-        session.wait("Home did not reach the list", lambda s: "\nrow 0 SF " in s)
+        desk.run("xdotool", "key", "Home")
+        desk.wait("Home did not reach the list", lambda s: "\nrow 0 SF " in s)
         print("ok: a second start restored the minimised window; Home reached the list")
 
-        session.run("xdotool", "key", "ctrl+q")
+        desk.run("xdotool", "key", "ctrl+q")
         try:
-            status = session.program.wait(WAIT_SECONDS)
+            status = desk.program.wait(WAIT_SECONDS)
         except subprocess.TimeoutExpired:
-            fail("Ctrl+Q did not end the program", session.state())
+            fail("Ctrl+Q did not end the program", desk.state())
         if status != 0:
             fail(f"the program ended with status {status}")
-        if open(session.settings, "rb").read() != session.saved:
+        if open(desk.settings, "rb").read() != desk.saved:
             fail("the saved Current.tdf differs from the one the program read")
         print("desktop window: all passed")
     finally:
-        if session is not None:
-            session.close()
+        if desk is not None:
+            desk.close()
         shutil.rmtree(tmp, ignore_errors=True)
 
 
