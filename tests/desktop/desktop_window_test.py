@@ -19,6 +19,8 @@ import sys
 import tempfile
 import time
 
+# The shared helpers are imported from the source tree, which must stay clean.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from play_actions import check_layout, rect_of  # noqa: E402
 
