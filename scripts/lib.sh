@@ -14,9 +14,10 @@ WENDREL_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What the Windows build and its run under Wine add: the cross compiler (the
 # posix thread model has std::thread), GoogleTest's sources to build with it,
 # and Wine, whose audio plays to the sound-server tests' PulseAudio; for the
-# program's window, a display server, keys and screenshots.
+# program's window, a display server, a window manager (and xprop to read
+# what it allows), keys and screenshots.
 WENDREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
-  xvfb xdotool imagemagick python3)
+  xvfb openbox x11-utils xdotool imagemagick python3)
 # What making and checking the packages adds: dpkg-shlibdeps, unzip.
 WENDREL_PACKAGE_PACKAGES=(dpkg-dev unzip)
 

@@ -1,33 +1,114 @@
-// The soft menu bar on the desktop: a window owned by the program's window,
-// kept along that window's bottom edge, outside it, where the pocket
-// computer's bar would be. Owned rather than a child, because the window gives
-// the bar's height up (it is shortened by the bar's height) and its client
-// area belongs to the list; owned windows also stay above their owner and
-// hide with it. The bar never takes the activation, so the focus stays in
-// the program's window while its buttons are clicked.
+// The soft menu bar on the desktop: a child window along the bottom of the
+// program's window's client area, holding a real tool bar control. On the
+// pocket computer the bar sat below the window, outside it; on the desktop a
+// window of its own there would float over other programs' windows, stay
+// behind when the program is minimised and leave the screen with a
+// maximised window. As a child it is part of the window, and the shim keeps
+// it and the list in place at every size (desktop_frame.h).
 #include <algorithm>
 
+#include "platform/windows/desktop_frame.h"
 #include "platform/windows/menu_bar_window.h"
 
 namespace {
 
-constexpr UINT_PTR kFollowSubclassId = 1;
+constexpr UINT_PTR kFrameSubclassId = 1;
 constexpr int kToolBarId = 1;
+// The colour the tool bar images show where the bar shows through.
+constexpr COLORREF kImageBackground = RGB(192, 192, 192);
 
 std::vector<MenuBarState *> g_bars;
 
 MenuBarState *StateOf(HWND bar) { return reinterpret_cast<MenuBarState *>(GetWindowLongPtrW(bar, GWLP_USERDATA)); }
 
-void PlaceBelow(const MenuBarState &bar) {
-  RECT rc;
-  if (!GetWindowRect(bar.parent, &rc)) return;
-  SetWindowPos(bar.hwnd, nullptr, rc.left, rc.bottom, rc.right - rc.left, kMenuBarHeightPx,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+// As high as the pocket computer's bar at the screen's DPI, and never lower
+// than its buttons.
+int BarHeight(const MenuBarState &bar) {
+  int buttons = HIWORD(SendMessageW(bar.toolBar, TB_GETBUTTONSIZE, 0, 0));
+  return std::max(MulDiv(kMenuBarHeightPx, ScreenDpi(), 96), buttons);
 }
 
-LRESULT CALLBACK FollowParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-  if (message == WM_WINDOWPOSCHANGED) PlaceBelow(*reinterpret_cast<MenuBarState *>(data));
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+int BarWidth(const MenuBarState &bar) {
+  SIZE size{};
+  SendMessageW(bar.toolBar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  return size.cx;
+}
+
+void LayOut(const MenuBarState &bar) { LayOutDesktopFrame(bar.parent, bar.hwnd, BarHeight(bar)); }
+
+// The program's window, seen by the shim first: its size changes, the list
+// appearing in it, the least size that keeps the bar usable, and a second
+// start asking it to come forward.
+LRESULT CALLBACK FrameSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  auto *bar = reinterpret_cast<MenuBarState *>(data);
+  if (message == ComeForwardMessage()) return ComeForward(hwnd);
+  if (message == WM_TIMER && ComeForwardTimer(hwnd, wParam)) return 0;
+  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  switch (message) {
+    case WM_SIZE:
+      LayOut(*bar);
+      break;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wParam) == WM_CREATE) {
+        LayOut(*bar);
+        FitListColumns(hwnd);
+      }
+      break;
+    case WM_GETMINMAXINFO:
+      LimitDesktopFrame(hwnd, BarWidth(*bar), BarHeight(*bar), reinterpret_cast<MINMAXINFO *>(lParam));
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+// The image buttons are as wide as their images: a list-style tool bar
+// otherwise gives every button the width of its widest text button.
+LRESULT AddButtons(const MenuBarState &bar, UINT message, WPARAM count, LPARAM buttons) {
+  if (buttons == 0) return SendMessageW(bar.toolBar, message, count, buttons);
+  std::vector<TBBUTTON> sized(reinterpret_cast<const TBBUTTON *>(buttons),
+                              reinterpret_cast<const TBBUTTON *>(buttons) + count);
+  for (TBBUTTON &button : sized) {
+    if (!(button.fsStyle & BTNS_SEP) && button.iString == -1) button.fsStyle |= BTNS_AUTOSIZE;
+  }
+  LRESULT result = SendMessageW(bar.toolBar, message, count, reinterpret_cast<LPARAM>(sized.data()));
+  LayOut(bar);
+  return result;
+}
+
+// The Enter key on a list: a double tap, as the pocket computer's action
+// button gave. The notification the list would send for a double click.
+void DoubleTap(const MenuBarState &bar, HWND list) {
+  if (!IsWindow(list) || GetParent(list) != bar.parent || !IsWindowEnabled(bar.parent)) return;
+  NMITEMACTIVATE tap{};
+  tap.hdr.hwndFrom = list;
+  tap.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+  tap.hdr.code = NM_DBLCLK;
+  tap.iItem = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  tap.iSubItem = 0;
+  SendMessageW(bar.parent, WM_NOTIFY, tap.hdr.idFrom, reinterpret_cast<LPARAM>(&tap));
+}
+
+// The images at the screen's DPI: nearest pixels, so that their edges stay
+// the background colour the mask takes out.
+HBITMAP ScaledBitmap(HBITMAP source, int width, int height, int scaledWidth, int scaledHeight) {
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen);
+  HDC to = CreateCompatibleDC(screen);
+  HBITMAP scaled = CreateCompatibleBitmap(screen, scaledWidth, scaledHeight);
+  if (scaled != nullptr) {
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    HGDIOBJ oldTo = SelectObject(to, scaled);
+    SetStretchBltMode(to, COLORONCOLOR);
+    StretchBlt(to, 0, 0, scaledWidth, scaledHeight, from, 0, 0, width, height, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+  }
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  return scaled;
 }
 
 const MenuBarDropDown *DropDownFor(const MenuBarState &bar, int command, size_t *index) {
@@ -44,8 +125,6 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   MenuBarState *bar = StateOf(hwnd);
   if (bar == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
     case WM_SIZE:
       MoveWindow(bar->toolBar, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
@@ -72,11 +151,18 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case kOpenPopupMessage:
       if (wParam < bar->dropDowns.size() && IsWindowEnabled(bar->parent)) RunMenuBarPopup(*bar, wParam, true);
       return 0;
+    case kDoubleTapMessage:
+      DoubleTap(*bar, reinterpret_cast<HWND>(wParam));
+      return 0;
+    case TB_ADDBUTTONSW:
+    case TB_ADDBUTTONSA:
+      return AddButtons(*bar, message, wParam, lParam);
     case WM_DESTROY:
       RemoveMenuBarKeys();
-      RemoveWindowSubclass(bar->parent, FollowParent, kFollowSubclassId);
+      RemoveWindowSubclass(bar->parent, FrameSubclass, kFrameSubclassId);
       g_bars.erase(std::remove(g_bars.begin(), g_bars.end(), bar), g_bars.end());
       DestroyMenu(bar->menu);
+      if (bar->images != nullptr) ImageList_Destroy(bar->images);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete bar;
       return 0;
@@ -163,8 +249,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterBarClass(instance);
-  bar->hwnd = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, WC_MENUBARW, L"", WS_POPUP, 0, 0, 0, 0,
-                              pmbi->hwndParent, nullptr, instance, nullptr);
+  bar->hwnd = CreateWindowExW(0, WC_MENUBARW, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, pmbi->hwndParent,
+                              nullptr, instance, nullptr);
   if (bar->hwnd != nullptr) {
     bar->toolBar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                                    WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER |
@@ -190,9 +276,12 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
 
   SetWindowLongPtrW(bar->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar));
   g_bars.push_back(bar);
-  SetWindowSubclass(bar->parent, FollowParent, kFollowSubclassId, reinterpret_cast<DWORD_PTR>(bar));
+  // The window gives the pocket bar's height up right after this call; the
+  // frame's default size allows for it.
+  MakeDesktopFrame(bar->parent, kMenuBarHeightPx);
+  SetWindowSubclass(bar->parent, FrameSubclass, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(bar));
   AddMenuBarKeys();
-  PlaceBelow(*bar);
+  LayOut(*bar);
   ShowWindow(bar->hwnd, SW_SHOWNOACTIVATE);
   pmbi->hwndMB = bar->hwnd;
   return TRUE;
@@ -201,8 +290,28 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
 int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumImages, int iImageWidth,
                          int iImageHeight) {
   MenuBarState *bar = IsWindow(hwndCB) ? StateOf(hwndCB) : nullptr;
-  if (bar == nullptr || iNumImages <= 0) return -1;
-  SendMessageW(bar->toolBar, TB_SETBITMAPSIZE, 0, MAKELONG(iImageWidth, iImageHeight));
-  TBADDBITMAP bitmap{hInst, static_cast<UINT_PTR>(idBitmap)};
-  return static_cast<int>(SendMessageW(bar->toolBar, TB_ADDBITMAP, iNumImages, reinterpret_cast<LPARAM>(&bitmap)));
+  if (bar == nullptr || iNumImages <= 0 || iImageWidth <= 0 || iImageHeight <= 0) return -1;
+  HBITMAP source = static_cast<HBITMAP>(
+      LoadImageW(hInst, MAKEINTRESOURCEW(idBitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (source == nullptr) return -1;
+  const int dpi = ScreenDpi();
+  const int width = MulDiv(iImageWidth, dpi, 96);
+  const int height = MulDiv(iImageHeight, dpi, 96);
+  HBITMAP images = source;
+  if (width != iImageWidth || height != iImageHeight) {
+    images = ScaledBitmap(source, iImageWidth * iNumImages, iImageHeight, width * iNumImages, height);
+    DeleteObject(source);
+    if (images == nullptr) return -1;
+  }
+  if (bar->images == nullptr) {
+    bar->images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, iNumImages, 4);
+    SendMessageW(bar->toolBar, TB_SETBITMAPSIZE, 0, MAKELONG(width, height));
+    SendMessageW(bar->toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(bar->images));
+  }
+  const int first = bar->images != nullptr ? ImageList_GetImageCount(bar->images) : -1;
+  const bool added = first >= 0 && ImageList_AddMasked(bar->images, images, kImageBackground) == first;
+  DeleteObject(images);
+  if (!added) return -1;
+  LayOut(*bar);
+  return first;
 }

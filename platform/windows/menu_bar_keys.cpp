@@ -1,8 +1,9 @@
 // The bar's keys. The program's window has no menu of its own, so Windows'
 // menu keys would find nothing to open; a hook on the thread's messages sees
 // the keys before they are dispatched (whichever control has the focus) and
-// turns Alt, F10 and Alt+letter into the bar's pop-ups, and Ctrl+Q into a
-// close of the bar's window, as the pocket computer's shell does. Keys that
+// turns Alt, F10 and Alt+letter into the bar's pop-ups, Ctrl+Q into a close
+// of the bar's window, as the pocket computer's shell does, and Enter on a
+// list into the double tap the pocket computer's action button gave. Keys that
 // reach a disabled window (a modal dialog over it) or come while a pop-up
 // runs are left alone.
 #include <cwctype>
@@ -17,6 +18,12 @@ int g_barCount = 0;
 bool g_altAlone = false;
 
 bool Pressed(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+bool IsList(HWND window) {
+  wchar_t name[32] = L"";
+  GetClassNameW(window, name, 32);
+  return lstrcmpiW(name, WC_LISTVIEWW) == 0;
+}
 
 void Open(MenuBarState &bar, size_t index) { PostMessageW(bar.hwnd, kOpenPopupMessage, index, 0); }
 
@@ -52,6 +59,12 @@ bool HandleKey(const MSG &msg) {
     case WM_KEYDOWN:
       if (msg.wParam == 'Q' && Pressed(VK_CONTROL) && !Pressed(VK_MENU)) {
         PostMessageW(bar->parent, WM_CLOSE, 0, 0);
+        return true;
+      }
+      if (msg.wParam == VK_RETURN && IsList(msg.hwnd) && GetParent(msg.hwnd) == bar->parent &&
+          !Pressed(VK_CONTROL) && !Pressed(VK_SHIFT)) {
+        // Outside the hook: the edit dialog runs a loop of its own.
+        PostMessageW(bar->hwnd, kDoubleTapMessage, reinterpret_cast<WPARAM>(msg.hwnd), 0);
         return true;
       }
       return false;

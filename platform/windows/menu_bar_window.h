@@ -1,6 +1,6 @@
 // The soft menu bar's window on the desktop, shared by its creation
-// (menu_bar.cpp) and its keyboard (menu_bar_keys.cpp). The bar is a window
-// of its own, owned by the program's window, holding a real tool bar control:
+// (menu_bar.cpp) and its keyboard (menu_bar_keys.cpp). The bar is a child
+// along the bottom of the program's window, holding a real tool bar control:
 // the drop-down buttons open the pop-ups of a real menu, the image buttons
 // send their commands. Every call runs on the thread that created the bar.
 #pragma once
@@ -10,7 +10,8 @@
 
 #include "platform/windows/pocket_shell.h"
 
-// The bar's height below its window, as on the pocket computer.
+// The bar's height on the pocket computer, which the program's window gives
+// up for it; on the desktop the bar is this high at 96 DPI, and scaled.
 constexpr int kMenuBarHeightPx = 26;
 
 struct MenuBarDropDown {
@@ -24,6 +25,7 @@ struct MenuBarState {
   HWND parent = nullptr;
   HWND toolBar = nullptr;
   HMENU menu = nullptr;
+  HIMAGELIST images = nullptr;  // the tool bar's images, at the screen's DPI
   std::vector<MenuBarDropDown> dropDowns;
 };
 
@@ -46,3 +48,5 @@ void RemoveMenuBarKeys();
 // Posted to the bar to open a pop-up outside the key hook: wParam is the
 // drop-down button's index.
 constexpr UINT kOpenPopupMessage = WM_APP + 1;
+// Posted to the bar for Enter on a list of its window: wParam is the list.
+constexpr UINT kDoubleTapMessage = WM_APP + 3;

@@ -17,10 +17,12 @@
 #define WC_MENUBARW L"menu_worker"
 
 // Creates the bar for hwndParent from the menu-bar resource nToolBarId of
-// hInstRes and fills hwndMB. The bar is a window owned by hwndParent that
-// sits along its bottom edge, outside it, and follows it when it moves or
-// changes size. FALSE, with hwndMB null, when the parent or the resource is
-// missing or dwFlags asks for anything.
+// hInstRes and fills hwndMB. On the desktop the bar is a child along the
+// bottom of hwndParent's client area, and hwndParent becomes a desktop window
+// (desktop_frame.h): a sizing frame, a default size, its other children
+// filling the rest of the client area at every size. FALSE, with hwndMB
+// null, when the parent or the resource is missing or dwFlags asks for
+// anything.
 BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
 
 // Adds iNumImages images of bitmap idBitmap of hInst to the bar's tool bar;
@@ -32,6 +34,14 @@ int CommandBar_AddBitmap(HWND hwndCB, HINSTANCE hInst, int idBitmap, int iNumIma
 // The desktop has no input panel. What is left of the shell's handling is the
 // focus: the control that had it when the window was deactivated gets it
 // back, and a window that owns no focused control gives it to its first
-// child, so that keys reach the list as they do on the pocket computer.
+// child other than the bar, so that keys reach the list as they do on the
+// pocket computer.
 BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags);
 BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+
+// The pocket shell brought a running program forward when it was started
+// again. On the desktop the running program does it itself when asked: it
+// restores its window if minimised, raises and activates it, and the
+// keyboard goes there. FALSE when hWnd is no window.
+BOOL ShellSetForegroundWindow(HWND hWnd);
+#define SetForegroundWindow ShellSetForegroundWindow

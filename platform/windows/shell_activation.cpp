@@ -1,5 +1,20 @@
 #include "platform/windows/pocket_shell.h"
 
+namespace {
+
+// The window's first child that is not the soft menu bar, which sits among
+// its children on the desktop and takes no keys of its own.
+HWND FirstContent(HWND hwnd) {
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[32] = L"";
+    GetClassNameW(child, name, 32);
+    if (lstrcmpW(name, WC_MENUBARW) != 0) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO *psai, DWORD) {
   if (psai == nullptr) return FALSE;
   bool active = LOWORD(wParam) != WA_INACTIVE;
@@ -12,7 +27,7 @@ BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO *psai, 
     // (the focus to the frame itself) happens late or not at all, and keys
     // would reach the frame, not the list.
     HWND restore = psai->hwndLastFocus;
-    if (restore == nullptr || !IsWindow(restore) || !IsChild(hwnd, restore)) restore = GetWindow(hwnd, GW_CHILD);
+    if (restore == nullptr || !IsWindow(restore) || !IsChild(hwnd, restore)) restore = FirstContent(hwnd);
     if (restore != nullptr) SetFocus(restore);
   }
   psai->fActive = active ? 1u : 0u;

@@ -291,17 +291,17 @@ class Desktop:
         fail(f"unknown check {check}")
 
     def check_window(self):
-        """The window's class and title, and the bar below it that follows it when it moves."""
+        """The window's class and title, and its bar along the bottom of its client area, under the list,
+        wherever the window moves."""
         for args in ((), ("move",)):
             state = self.probe(*args)
             window = next((line for line in state.split("\n") if line.startswith("window ")), "")
-            bar = next((line for line in state.split("\n") if line.startswith("bar ")), "")
-            if not window.startswith("window LMainWindow|Wendrel|") or not bar.startswith("bar menu_worker "):
+            if not window.startswith("window LMainWindow|Wendrel|") or "\nbar menu_worker " not in state:
                 fail("no window LMainWindow titled Wendrel with its menu bar", state)
-            left, top, right, bottom = map(int, window.split("|")[2].split())
-            bar_rect = list(map(int, bar.split()[2:6]))
-            if bar_rect != [left, bottom, right, bottom + 26]:
-                fail(f"the bar {bar_rect} is not the 26 pixels below the window {left, top, right, bottom}", state)
+            client, bar, listed = (rect_of(state, name) for name in ("client", "bar", "list"))
+            if not check_layout(client, bar, listed):
+                fail(f"the bar {bar} is not along the bottom of the client area {client} under the list {listed}",
+                     state)
             if "focus SysListView32" not in state:
                 fail("the list does not have the focus", state)
 
@@ -352,6 +352,26 @@ class Desktop:
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         self.xvfb.terminate()
         self.xvfb.wait()
+
+
+def rect_of(state, name):
+    """The rectangle on the probe's line for name ("client", "list", "bar"), or None."""
+    for line in state.split("\n"):
+        words = line.split()
+        if words and words[0] == name:
+            numbers = [w for w in words[1:] if re.fullmatch(r"-?\d+", w)]
+            return [int(n) for n in numbers[:4]] if len(numbers) >= 4 else None
+    return None
+
+
+def check_layout(client, bar, listed):
+    """The bar across the bottom of the client area, at least the pocket computer's 26 pixels high, and the
+    list over all the rest."""
+    if not (client and bar and listed):
+        return False
+    left, top, right, bottom = client
+    return (bar[0] == left and bar[2] == right and bar[3] == bottom and bar[3] - bar[1] >= 26
+            and listed == [left, top, right, bar[1]])
 
 
 def wait_checks(program, step, checks, seconds=WAIT_SECONDS):

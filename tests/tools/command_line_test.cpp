@@ -20,13 +20,15 @@ struct Parsed {
   std::string err;
 };
 
-Parsed Parse(std::vector<std::string> arguments) {
+// windowsStyle: a leading / starts an option, as it does on Windows.
+Parsed Parse(std::vector<std::string> arguments, bool windowsStyle = false) {
   arguments.insert(arguments.begin(), "wendrel-render");
   std::vector<const char *> argv;
   for (const std::string &argument : arguments) argv.push_back(argument.c_str());
   Parsed parsed;
   CLI::App app{"", "wendrel-render"};
   AddRenderOptions(app, parsed.options);
+  app.allow_windows_style_options(windowsStyle);
   std::ostringstream out, err;
   parsed.status = ParseRenderCommandLine(app, parsed.options, static_cast<int>(argv.size()), argv.data(), out, err);
   parsed.out = out.str();
@@ -151,6 +153,44 @@ TEST(RenderCommandLine, HelpIsPrintedAndEndsTheRun) {
   EXPECT_EQ(parsed.status, 0);
   EXPECT_NE(parsed.out.find("--right-end-freq"), std::string::npos);
   EXPECT_EQ(parsed.err, "");
+}
+
+// Under Wine a Unix path is the usual way to name a file, and on Windows its
+// leading / reads as an option: the message must say so and give a path that
+// works. /? is Windows' way to ask for help.
+TEST(RenderCommandLine, LeadingSlashOnWindows) {
+  struct Case {
+    const char *name;
+    std::vector<std::string> arguments;
+    bool windowsStyle;
+    int status;
+    const char *out;  // a part of standard output, or "" for none
+    const char *err;  // a part of the error line, or "" for none
+  };
+  const Case kCases[] = {
+      {"help by /?", {"/?"}, true, 0, "--right-end-freq", ""},
+      {"a Unix output path", {"/tmp/b.wav"}, true, 2, "",
+       "'/tmp/b.wav' reads as an option: on Windows a leading / starts one. Write the path with backslashes "
+       "(\\tmp\\b.wav) or with its drive (Z:\\tmp\\b.wav is /tmp/b.wav under Wine)"},
+      {"a Unix path as an option's value", {"--settings", "/tmp/x.tdf", "b.wav"}, true, -1, "", ""},
+      {"a real option by /", {"/frames:10", "b.wav"}, true, -1, "", ""},
+      {"a backslashed path", {"\\tmp\\b.wav"}, true, -1, "", ""},
+      {"a Unix path where / starts none", {"/tmp/b.wav"}, false, -1, "", ""},
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.name);
+    Parsed parsed = Parse(c.arguments, c.windowsStyle);
+    EXPECT_EQ(parsed.status, c.status) << parsed.err;
+    if (*c.out != '\0') {
+      EXPECT_NE(parsed.out.find(c.out), std::string::npos) << parsed.out;
+    }
+    if (*c.err != '\0') {
+      EXPECT_NE(parsed.err.find(c.err), std::string::npos) << parsed.err;
+      EXPECT_EQ(parsed.err.find('\n'), parsed.err.size() - 1) << "one line";
+    } else {
+      EXPECT_EQ(parsed.err, "");
+    }
+  }
 }
 
 }  // namespace

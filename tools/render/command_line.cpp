@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "tools/render/slash_arguments.h"
 #include "wendrel_version.h"
 
 namespace {
@@ -273,12 +274,17 @@ void AddPlayOption(CLI::App &app, RenderOptions &options, bool &play) {
 
 int ParseRenderCommandLine(CLI::App &app, RenderOptions &options, int argc, const char *const *argv,
                            std::ostream &out, std::ostream &err) {
+  if (AsksForHelpBySlash(app, argc, argv)) {
+    out << app.help();
+    return 0;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success &e) {  // --help or --version
     return app.exit(e, out, err);
   } catch (const CLI::ParseError &e) {
-    err << app.get_name() << ": " << OneLine(e.what()) << "\n";
+    std::string slash = ExplainSlashArgument(app, argc, argv);
+    err << app.get_name() << ": " << (slash.empty() ? OneLine(e.what()) : slash) << "\n";
     return 2;
   }
   // The per-tone edits apply in the order given, whatever their option.

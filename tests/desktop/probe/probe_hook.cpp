@@ -124,13 +124,34 @@ void Report(HWND main, WPARAM request) {
   RECT rc;
   GetWindowRect(main, &rc);
   Line(L"window " + ClassOf(main) + L"|" + Text(main) + L"|" + Rect(rc));
+  // The client area on the screen, what the frame lets the user do, and
+  // whether the window is minimised, maximised or neither.
+  RECT client;
+  GetClientRect(main, &client);
+  MapWindowPoints(main, HWND_DESKTOP, reinterpret_cast<POINT *>(&client), 2);
+  Line(L"client " + Rect(client));
+  LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+  std::wstring frame;
+  if (style & WS_THICKFRAME) frame += L" size";
+  if (style & WS_MINIMIZEBOX) frame += L" minimize";
+  if (style & WS_MAXIMIZEBOX) frame += L" maximize";
+  if (style & WS_SYSMENU) frame += L" sysmenu";
+  Line(L"frame" + frame);
+  Line(std::wstring(L"state ") + (IsIconic(main) ? L"minimized" : IsZoomed(main) ? L"maximized" : L"normal") +
+       (GetForegroundWindow() == main ? L" foreground" : L" background"));
   HWND list = GetDlgItem(main, 110);
   if (list != nullptr) {
     GetWindowRect(list, &rc);
     Line(L"list " + ClassOf(list) + L" " + Rect(rc));
+    RECT inner;
+    GetClientRect(list, &inner);
+    LONG_PTR listStyle = GetWindowLongPtrW(list, GWL_STYLE);
+    Line(L"columns " + std::to_wstring(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0)) + L" " +
+         std::to_wstring(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0)) + L" of " + std::to_wstring(inner.right) +
+         ((listStyle & WS_VSCROLL) ? L" vscroll" : L"") + ((listStyle & WS_HSCROLL) ? L" hscroll" : L""));
     ReportRows(list);
   }
-  HWND bar = FindWindowW(L"menu_worker", nullptr);
+  HWND bar = FindWindowExW(main, nullptr, L"menu_worker", nullptr);
   if (bar != nullptr) ReportBar(bar);
   EnumThreadWindows(GetCurrentThreadId(), ReportDialog, 0);
   HWND focus = GetFocus();

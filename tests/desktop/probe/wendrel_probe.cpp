@@ -2,7 +2,9 @@
 // reports it from inside the program: the main window's class, title and
 // place, the list's rows with their selection, focus and item data, the
 // menu bar's place, buttons and menu states, open dialogs and message
-// boxes, and the focused control. With "move" the window is moved first.
+// boxes, and the focused control; the client area, the frame's sizing,
+// minimise and maximise, and whether the window is minimised, maximised and
+// in the foreground. With "move" the window is moved first.
 // Status 1 when no Wendrel window exists.
 #include <cstdio>
 #include <cstring>
