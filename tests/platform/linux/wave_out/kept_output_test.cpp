@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "tests/audio/watchdog.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST(KeptOutput, AnOpenOfAnotherOutputOrFormatClosesTheKeptStreamFirst) {
 }
 
 TEST(KeptOutput, AStreamNobodyTakesIsClosedAndAnotherKeptReplacesIt) {
-  Watchdog watchdog("KeptOutput.AStreamNobodyTakesIsClosedAndAnotherKeptReplacesIt");
+  Watchdog watchdog;
   Releases releases;
   KeepOutput("alsa:pipewire", kStereo, std::make_unique<CountingSink>(releases));
   KeepOutput("alsa:pipewire", kStereo, std::make_unique<CountingSink>(releases));
